@@ -1,0 +1,106 @@
+# Shared by scripts/run and the end-to-end tests (e2e/): a Wine prefix seeded as Windows NT
+# would be, an Xvfb display, the suite's probe program, and the driver's keys printed back.
+# Source it; it defines functions only.
+
+HX_ROOT=${HX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+
+# NT's service group order, which holds "filter"; Wine's own holds only "TDI".
+HX_NT_GROUP_ORDER='System Bus Extender\0SCSI miniport\0port\0Primary disk\0SCSI class\0SCSI CDROM class\0filter\0boot file system\0Base\0Pointer Port\0Keyboard Port\0Pointer Class\0Keyboard Class\0Video Init\0Video\0Video Save\0file system\0Event log\0Streams Drivers\0PNP_TDI\0NDIS\0TDI\0NetBIOSGroup\0SpoolerGroup\0NetDDEGroup\0Parallel arbitrator\0extended base\0RemoteValidation\0PCI Configuration'
+
+HX_KEY_SERVICE='SYSTEM\CurrentControlSet\Services\HxVol'
+HX_KEY_PARAMETERS='SYSTEM\CurrentControlSet\Services\HxVol\Parameters'
+HX_KEY_EVENTLOG='SYSTEM\CurrentControlSet\Services\EventLog\System\HxVol'
+HX_KEY_GROUPORDER='SYSTEM\CurrentControlSet\Control\ServiceGroupOrder'
+HX_KEY_MEMORY='SYSTEM\CurrentControlSet\Control\Session Manager\Memory Management'
+
+# Bump when the seeding changes, so that older prefixes are made again.
+HX_SEED_VERSION=2
+
+# The dialogs are laid out for the bitmap "MS Sans Serif" (8 points: a 13-pixel cell, 6 x 13
+# dialog base units at 96 dpi). Debian's wine finds no font of that name and falls back to
+# a TrueType face of 12 pixels, which makes every dialog 8 % too short and puts the painted
+# panels over the controls. Wine loads whatever lies in the prefix's windows\Fonts, and the
+# registry already names sserife.fon for "MS Sans Serif".
+HX_DIALOG_FONT=/usr/share/wine/fonts/sserife.fon
+
+hx_prepare_prefix() {
+    local prefix=$1
+    [ "$(cat "$prefix/.hx-seeded" 2>/dev/null)" = "$HX_SEED_VERSION" ] && return 0
+    rm -rf "$prefix"
+    mkdir -p "$(dirname "$prefix")"
+    (
+        export WINEPREFIX=$prefix WINEDEBUG=-all
+        # No display is needed to make a prefix; keep wineboot from asking for one.
+        unset DISPLAY
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        wine reg add "HKLM\\$HX_KEY_MEMORY" /v NonPagedPoolSize /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wine reg add "HKLM\\$HX_KEY_GROUPORDER" /v List /t REG_MULTI_SZ /d "$HX_NT_GROUP_ORDER" /f \
+            >/dev/null 2>&1
+        wineserver -w
+    )
+    if [ -f "$HX_DIALOG_FONT" ]; then
+        cp "$HX_DIALOG_FONT" "$prefix/drive_c/windows/Fonts/"
+    else
+        echo "wine-prefix: $HX_DIALOG_FONT missing (Debian package fonts-wine): dialogs will" \
+            "be laid out with a substitute font" >&2
+    fi
+    echo "$HX_SEED_VERSION" >"$prefix/.hx-seeded"
+}
+
+# The suite's probe (e2e/probe/hxprobe.c), built with mingw-w64 when missing or older than its
+# source; prints its path.
+hx_build_probe() {
+    local src=$HX_ROOT/e2e/probe/hxprobe.c out=$HX_ROOT/build/e2e/hxprobe.exe
+    if [ ! -f "$out" ] || [ "$src" -nt "$out" ]; then
+        mkdir -p "$(dirname "$out")"
+        x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -o "$out.tmp" "$src" \
+            -lgdi32 -luser32 -ladvapi32 >&2 && mv "$out.tmp" "$out" || return 1
+    fi
+    echo "$out"
+}
+
+# Starts an Xvfb on a display it picks itself (no race with other servers); sets DISPLAY and
+# HX_XVFB_PID.
+hx_start_xvfb() {
+    local fdfile i
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    HX_XVFB_PID=$!
+    for i in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$fdfile" ]; then
+        rm -f "$fdfile"
+        echo "could not start Xvfb" >&2
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$fdfile")"
+    rm -f "$fdfile"
+    for i in $(seq 50); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb on $DISPLAY does not answer" >&2
+    return 1
+}
+
+hx_stop_xvfb() {
+    wineserver -k 2>/dev/null || true
+    if [ -n "${HX_XVFB_PID:-}" ]; then
+        kill "$HX_XVFB_PID" 2>/dev/null || true
+        wait "$HX_XVFB_PID" 2>/dev/null || true
+        HX_XVFB_PID=
+    fi
+}
+
+# The driver's keys and the system values the program writes, as REGEDIT4 text (multi-strings
+# and expandable strings also spelled out in comments). Runs the probe in $WINEPREFIX.
+hx_print_driver_keys() {
+    local probe
+    probe=$(hx_build_probe) || return 1
+    cp "$probe" "$WINEPREFIX/drive_c/hxprobe.exe"
+    wine 'C:\hxprobe.exe' regedit "$HX_KEY_SERVICE" "$HX_KEY_PARAMETERS" "$HX_KEY_EVENTLOG" \
+        "$HX_KEY_GROUPORDER:List" "$HX_KEY_MEMORY:NonPagedPoolSize" 2>/dev/null | tr -d '\r'
+}

@@ -1,0 +1,145 @@
+// Test-facing API of the simulated Windows: set a machine up, inject faults, observe what the
+// program did. Not part of the Win32 surface; only tests and sim itself include it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sim {
+
+// Back to a clean machine: empty HKLM, an administrator's process token and no thread token,
+// 32 MiB of memory, no drives, no faults, no recorded calls, command line "HxSetup.exe",
+// module file name "C:\Program Files\Halcyonix\HxSetup.exe".
+void Reset();
+
+// ---- registry (paths are below HKEY_LOCAL_MACHINE, '\'-separated, case-insensitive) ----
+struct RegValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const RegValue& o) const { return type == o.type && data == o.data; }
+};
+void SeedKey(const std::string& path, const std::string& keyClass = "");
+void SeedValue(const std::string& path, const std::string& name, DWORD type,
+               const std::vector<BYTE>& data);
+void SeedDword(const std::string& path, const std::string& name, DWORD value);
+// The text and its NUL.
+void SeedString(const std::string& path, const std::string& name, const std::string& text,
+                DWORD type = REG_SZ);
+// Each item and its NUL, then the final empty string.
+void SeedMultiSz(const std::string& path, const std::string& name,
+                 const std::vector<std::string>& items);
+bool KeyExists(const std::string& path);
+std::optional<std::string> KeyClass(const std::string& path);
+std::optional<RegValue> GetValue(const std::string& path, const std::string& name);
+std::optional<DWORD> GetDword(const std::string& path, const std::string& name);
+// The whole hive in the regedit export text format ("REGEDIT4"), sorted, for failure output.
+std::string ExportHive();
+// An opaque, comparable copy of the whole hive.
+struct Hive {
+    std::string text; // ExportHive() form, which captures every key, class, type and byte
+    bool operator==(const Hive& o) const { return text == o.text; }
+};
+Hive Snapshot();
+// Registry handles opened by the program and not yet closed.
+std::size_t OpenKeyCount();
+
+// ---- security ----
+struct TokenSetup {
+    bool adminMember = true;        // S-1-5-32-544 is in the process token's groups
+    bool adminEnabled = true;       // ... with SE_GROUP_ENABLED
+    bool adminFirst = false;        // ... listed before the other groups rather than last
+    bool threadToken = false;       // the thread impersonates (OpenThreadToken succeeds)
+    bool threadAdminMember = false; // groups of the thread token, when present
+};
+void SetToken(const TokenSetup& setup);
+// Token handles and SIDs handed out and not yet closed or freed; allocations not freed.
+std::size_t OpenTokenCount();
+std::size_t LiveSidCount();
+std::size_t LiveLocalAllocCount();
+
+// ---- memory ----
+void SetTotalPhys(SIZE_T bytes);
+
+// ---- drives ----
+struct Drive {
+    char letter = 'C';
+    UINT type = DRIVE_FIXED;
+    DWORD sectorsPerCluster = 8;
+    DWORD bytesPerSector = 512;
+    DWORD freeClusters = 0;
+    DWORD totalClusters = 0;
+    std::string fileSystem = "FAT";                         // any length
+    std::string device = "\\Device\\Harddisk0\\Partition1"; // any length; "" = no mapping
+    std::string label;                                      // volume label, any length
+};
+void AddDrive(const Drive& drive);
+
+// ---- process ----
+void SetCommandLine(const std::string& commandLine);
+void SetModuleFileName(const std::string& path);
+
+// ---- faults ----
+// The OS calls that can fail. Each counts towards the fallible-call counter below.
+enum class Api {
+    RegOpenKeyEx,
+    RegCreateKeyEx,
+    RegQueryValueEx,
+    RegSetValueEx,
+    RegCloseKey,
+    OpenThreadToken,
+    OpenProcessToken,
+    GetTokenInformation,
+    AllocateAndInitializeSid,
+    LocalAlloc,
+    GetLogicalDriveStrings,
+    GetDriveType,
+    GetDiskFreeSpace,
+    GetVolumeInformation,
+    QueryDosDevice,
+    SetTimer,
+    CreateFontIndirect,
+    GetDC,
+    DialogBoxParam,
+    WinHelp,
+};
+struct Fault {
+    // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their
+    // defaults without -Wmissing-field-initializers noise.
+    Fault(Api api_ = Api::RegOpenKeyEx, int nth_ = 0, std::string key_ = "",
+          std::string value_ = "", DWORD error_ = ERROR_ACCESS_DENIED)
+        : api(api_), nth(nth_), key(std::move(key_)), value(std::move(value_)), error(error_) {}
+    Api api;
+    int nth = 0;       // 1-based among this api's calls that match; 0 = every matching call
+    std::string key;   // registry: key path (relative to HKLM) must equal it, ignoring case;
+                       // drives: the root or device name; "" = any
+    std::string value; // registry: value name must equal it, ignoring case; "" = any
+    DWORD error = ERROR_ACCESS_DENIED; // returned (registry) or set as last error
+};
+void InjectFault(const Fault& fault);
+// Fail the Nth fallible call overall (1-based), once or from then on.
+void FailNthCall(std::size_t n, DWORD error, bool persistent);
+std::size_t FallibleCallCount();
+
+// ---- observation ----
+struct MessageBoxCall {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+const std::vector<MessageBoxCall>& MessageBoxes();
+// One line per OS call made by the program, e.g. "RegOpenKeyExA SYSTEM\...\HxVol",
+// "RegSetValueExA SYSTEM\...\HxVol Start REG_DWORD 4", for order-of-calls tests.
+const std::vector<std::string>& CallLog();
+void ClearCallLog();
+// API misuse that real Windows would not report but that is a bug (or worse) in the program:
+// closing a handle twice, freeing memory or a SID that was not allocated (or twice), using a
+// closed registry handle. One line each; tests assert it stays empty.
+const std::vector<std::string>& Misuses();
+
+} // namespace sim

@@ -1,0 +1,140 @@
+// Test-facing API of sim's window system: a scripted user for each dialog template, a simulated
+// clock for window timers, and a recording drawing surface.
+#pragma once
+
+#include <sim/machine.h>
+#include <sim/resources.h>
+#include <windows.h>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sim::ui {
+
+class Dialog;
+
+// What the user does with a modal dialog of the given template while it runs. Each
+// DialogBoxParamA of that template takes the next queued script; a dialog that runs with no
+// script queued, or whose script returns while it is still open, is cancelled as if the user
+// pressed Esc, and that is counted in UnscriptedDialogs().
+using Script = std::function<void(Dialog&)>;
+void OnDialog(int templateId, Script script);
+std::size_t UnscriptedDialogs();
+
+// The dialog a script drives. Control ids are those of the template.
+class Dialog {
+public:
+    explicit Dialog(HWND hwnd) : m_hwnd(hwnd) {}
+    HWND hwnd() const { return m_hwnd; }
+    bool IsOpen() const; // EndDialog not called yet
+
+    // ---- the user's actions (each delivers the messages Windows would) ----
+    void Click(int id);                 // a button: BN_CLICKED, if enabled and visible
+    void ClickListRow(int id, int row); // a list-view row: focus + selection move, then NM_CLICK
+    void ClickListBelowRows(int id);    // empty area of a list view: NM_CLICK, focus unchanged
+    void ListKeyDown(int id,
+                     int vk); // VK_UP / VK_DOWN / VK_HOME / VK_END: focus moves, no NM_CLICK
+    void SpinArrow(int id, int delta); // an up-down arrow: UDN_DELTAPOS with iPos and iDelta,
+                                       // then, unless the handler returned nonzero, the new
+                                       // position (clamped to the range) set into the buddy
+    void SetText(int id, const std::string& text); // the user replaces a box's text
+    void Enter();                                  // default push button (IDOK)
+    void Esc();                                    // IDCANCEL
+    void F1(bool shift = false, bool ctrl = false, bool alt = false);
+    void CloseBox(); // the caption's close box (WM_SYSCOMMAND SC_CLOSE)
+    void Minimise();
+    void Restore();
+    void Repaint(); // InvalidateRect of the whole client area + paint
+
+    // ---- what the user sees ----
+    std::string Text(int id) const; // window text (0 = the dialog's caption)
+    bool Enabled(int id) const;
+    bool Visible(int id) const;
+    int FocusId() const; // control id with the keyboard focus, 0 if none
+    std::vector<std::string> ListRows(int id) const; // row texts, in order
+    std::vector<int> ListImages(int id) const;       // image index of each row
+    std::vector<std::string> ListColumns(int id) const;
+    int ListColumnWidth(int id, int column) const;
+    int ListItemCountHint(int id) const; // last LVM_SETITEMCOUNT
+    int SpinPos(int id) const;
+    int SpinLower(int id) const;
+    int SpinUpper(int id) const;
+    bool EditAllSelected(int id) const; // EM_SETSEL 0,-1 in effect
+    int ListFocusedRow(int id) const;   // row with LVIS_FOCUSED, -1 if none
+    int ListSelectedRow(int id) const;  // first row with LVIS_SELECTED, -1 if none
+    HFONT Font(int id) const;           // last WM_SETFONT
+    RECT WindowRect() const;            // screen pixels
+    RECT ClientRect() const;
+
+private:
+    HWND m_hwnd;
+};
+
+// ---- the clock: window timers fire (WM_TIMER through the modal loop) as time advances ----
+// Time moves forward in one go, but every timer fires once for each whole period that elapses
+// (a 200 ms timer fires 5 times in AdvanceClock(1000)), in due order, with the posted messages
+// and pending paints delivered between ticks, as a busy message loop would.
+void AdvanceClock(DWORD milliseconds);
+DWORD ClockNow(); // milliseconds since sim::Reset()
+std::size_t LiveTimerCount();
+
+// ---- message boxes ----
+// The answer the user gives the next message box (MessageBoxA records every box itself, see
+// sim::MessageBoxes()); boxes with no answer queued get the default answer (the first button).
+using BoxAnswer = std::function<int(const sim::MessageBoxCall& box)>;
+void OnMessageBox(BoxAnswer answer);
+
+// ---- test-only dialog templates ----
+// Used by DialogBoxParamA before the templates of the resource file, so tests can run tiny
+// dialogs of their own. Cleared by sim::Reset().
+void AddTestTemplate(const sim::res::DialogTemplate& tmpl);
+
+// ---- the drawing surface of a window's client area ----
+struct Fill {
+    RECT rect;
+    COLORREF colour;
+};
+struct TextRun {
+    int x, y;
+    std::string text;
+    HFONT font; // selected when drawn
+    int bkMode; // TRANSPARENT or OPAQUE
+    COLORREF textColour;
+};
+struct Surface {
+    std::vector<Fill> fills;
+    std::vector<TextRun> texts;
+    std::vector<POINT> icons; // DrawIcon positions
+};
+// What has been drawn on the window's client area since its last repaint.
+const Surface& SurfaceOf(HWND hwnd);
+// Text metric used by GetTextExtentPoint32A: every character is this many pixels wide, for
+// every font; the height is the font's |lfHeight| (or 13 for the system font).
+constexpr int kCharWidth = 5;
+
+// Device contexts obtained and not released; GDI objects (fonts, image lists, icons, bitmaps)
+// created and not deleted.
+std::size_t OutstandingDCs();
+std::size_t OutstandingGdiObjects();
+
+// Help engine calls: WinHelpA's arguments, in order. A failing engine is set with
+// sim::InjectFault({sim::Api::WinHelp}).
+struct HelpCall {
+    std::string file;
+    UINT command;
+    ULONG_PTR data;
+};
+const std::vector<HelpCall>& HelpCalls();
+
+// Every dialog created, in order (template id), and the one currently active.
+const std::vector<int>& DialogsRun();
+
+// MessageBeep calls, in order (their uType).
+const std::vector<UINT>& Beeps();
+// The ICC_* classes asked for through InitCommonControlsEx (InitCommonControls asks for
+// ICC_WIN95_CLASSES), or-ed together.
+DWORD CommonControlsInitialised();
+
+} // namespace sim::ui

@@ -1,0 +1,297 @@
+// The machine: memory status, logical drives and volumes, and the process (command line, module).
+//
+// Fidelity notes:
+// - GetLogicalDriveStringsA returns the length written without the final NUL; when the buffer is
+//   too small it writes nothing and returns the size needed including that NUL (Wine's kernelbase).
+// - Root paths must be "X:\" (MSDN: a root path needs its trailing backslash).
+//   GetDriveTypeA answers DRIVE_NO_ROOT_DIR for anything else or for a drive that does not exist;
+//   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a malformed root
+//   and ERROR_PATH_NOT_FOUND for a missing drive.
+// - GetVolumeInformationA: a label or file system name that does not fit its buffer with its NUL
+//   fails with ERROR_BAD_LENGTH (24), as NT's kernel32 does; nothing is written then.
+// - QueryDosDeviceA for one name stores the target and its NUL, then the NUL that ends the list
+//   when there is room for it, and returns the count stored (length + 2, or length + 1 in a buffer
+//   of exactly length + 1); a buffer smaller than length + 1 fails with ERROR_INSUFFICIENT_BUFFER
+//   and nothing written. This is Wine's kernelbase QueryDosDeviceW ("if (ret < bufsize)
+//   target[ret++] = 0; /* add an extra null */"); ReactOS also needs only length + 1. An unknown
+//   name, or a drive without a device mapping, fails with ERROR_FILE_NOT_FOUND. A NULL name lists
+//   the drive names, which must fit whole.
+// - GetModuleFileNameA with a buffer too small copies nSize characters without a NUL, returns
+//   nSize and sets ERROR_INSUFFICIENT_BUFFER: the Windows NT/XP behaviour (MSDN) that Wine keeps,
+//   and the one that catches a program that trusts the truncated text to be terminated.
+#include "internal.h"
+
+#include <cstring>
+#include <map>
+
+namespace sim {
+namespace {
+
+struct Machine {
+    SIZE_T totalPhys = 32u * 1024 * 1024;
+    std::map<char, Drive> drives; // by upper-case letter
+    std::vector<char> commandLine = Terminated("HxSetup.exe");
+    std::string moduleFileName = "C:\\Program Files\\Halcyonix\\HxSetup.exe";
+
+    static std::vector<char> Terminated(const std::string& s) {
+        std::vector<char> v(s.begin(), s.end());
+        v.push_back('\0');
+        return v;
+    }
+};
+
+Machine& M() {
+    static Machine m;
+    return m;
+}
+
+const HMODULE kModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x00400000));
+
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The drive a root path "X:\" names, or nullptr; *wellFormed tells whether the form was right.
+const Drive* DriveOfRoot(LPCSTR root, bool* wellFormed) {
+    if (!root)
+        root = "C:\\"; // the current directory's root; the program's is on C:
+    *wellFormed = std::strlen(root) == 3 && root[1] == ':' && root[2] == '\\' &&
+                  Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z';
+    if (!*wellFormed)
+        return nullptr;
+    auto it = M().drives.find(Upper(root[0]));
+    return it == M().drives.end() ? nullptr : &it->second;
+}
+
+std::string Text(LPCSTR s) {
+    return s ? s : "(null)";
+}
+
+} // namespace
+
+void SetTotalPhys(SIZE_T bytes) {
+    M().totalPhys = bytes;
+}
+
+void AddDrive(const Drive& drive) {
+    Drive d = drive;
+    d.letter = Upper(d.letter);
+    M().drives[d.letter] = d;
+}
+
+void SetCommandLine(const std::string& commandLine) {
+    M().commandLine = Machine::Terminated(commandLine);
+}
+
+void SetModuleFileName(const std::string& path) {
+    M().moduleFileName = path;
+}
+
+namespace detail {
+void ResetMachine() {
+    M() = Machine{};
+}
+} // namespace detail
+} // namespace sim
+
+namespace d = sim::detail;
+
+extern "C" {
+
+void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {
+    d::LogCall("GlobalMemoryStatus");
+    const SIZE_T total = sim::M().totalPhys;
+    lpBuffer->dwLength = sizeof(MEMORYSTATUS);
+    lpBuffer->dwMemoryLoad = 50;
+    lpBuffer->dwTotalPhys = total;
+    lpBuffer->dwAvailPhys = total / 2;
+    lpBuffer->dwTotalPageFile = total * 2;
+    lpBuffer->dwAvailPageFile = total;
+    lpBuffer->dwTotalVirtual = 0x7FFE0000;
+    lpBuffer->dwAvailVirtual = 0x7F000000;
+}
+
+DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
+    d::LogCall("GetLogicalDriveStringsA " + std::to_string(nBufferLength));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::GetLogicalDriveStrings, "", "", &err)) {
+        SetLastError(err);
+        return 0;
+    }
+    const DWORD count = static_cast<DWORD>(sim::M().drives.size());
+    if (count * 4 + 1 > nBufferLength)
+        return count * 4 + 1;
+    if (!lpBuffer) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
+    char* p = lpBuffer;
+    for (const auto& [letter, drive] : sim::M().drives) {
+        *p++ = letter;
+        *p++ = ':';
+        *p++ = '\\';
+        *p++ = '\0';
+    }
+    *p = '\0';
+    return count * 4;
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
+    d::LogCall("GetDriveTypeA " + sim::Text(lpRootPathName));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::GetDriveType, lpRootPathName ? lpRootPathName : "", "", &err)) {
+        SetLastError(err);
+        return DRIVE_UNKNOWN;
+    }
+    bool wellFormed = false;
+    const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
+    return drive ? drive->type : DRIVE_NO_ROOT_DIR;
+}
+
+BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster,
+                              LPDWORD lpBytesPerSector, LPDWORD lpNumberOfFreeClusters,
+                              LPDWORD lpTotalNumberOfClusters) {
+    d::LogCall("GetDiskFreeSpaceA " + sim::Text(lpRootPathName));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::GetDiskFreeSpace, lpRootPathName ? lpRootPathName : "", "", &err)) {
+        SetLastError(err);
+        return FALSE;
+    }
+    bool wellFormed = false;
+    const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
+    if (!drive) {
+        SetLastError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    if (lpSectorsPerCluster)
+        *lpSectorsPerCluster = drive->sectorsPerCluster;
+    if (lpBytesPerSector)
+        *lpBytesPerSector = drive->bytesPerSector;
+    if (lpNumberOfFreeClusters)
+        *lpNumberOfFreeClusters = drive->freeClusters;
+    if (lpTotalNumberOfClusters)
+        *lpTotalNumberOfClusters = drive->totalClusters;
+    return TRUE;
+}
+
+BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer,
+                                  DWORD nVolumeNameSize, LPDWORD lpVolumeSerialNumber,
+                                  LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
+                                  LPSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize) {
+    d::LogCall("GetVolumeInformationA " + sim::Text(lpRootPathName));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::GetVolumeInformation, lpRootPathName ? lpRootPathName : "", "",
+                      &err)) {
+        SetLastError(err);
+        return FALSE;
+    }
+    bool wellFormed = false;
+    const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
+    if (!drive) {
+        SetLastError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    if ((lpVolumeNameBuffer && drive->label.size() >= nVolumeNameSize) ||
+        (lpFileSystemNameBuffer && drive->fileSystem.size() >= nFileSystemNameSize)) {
+        SetLastError(ERROR_BAD_LENGTH);
+        return FALSE;
+    }
+    if (lpVolumeNameBuffer)
+        std::memcpy(lpVolumeNameBuffer, drive->label.c_str(), drive->label.size() + 1);
+    if (lpFileSystemNameBuffer)
+        std::memcpy(lpFileSystemNameBuffer, drive->fileSystem.c_str(),
+                    drive->fileSystem.size() + 1);
+    if (lpVolumeSerialNumber)
+        *lpVolumeSerialNumber = 0x1C2B3A00u + static_cast<BYTE>(drive->letter);
+    if (lpMaximumComponentLength)
+        *lpMaximumComponentLength = 255;
+    if (lpFileSystemFlags)
+        *lpFileSystemFlags = drive->fileSystem == "NTFS" ? 0x000700FFu : 0x00000006u;
+    return TRUE;
+}
+
+DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucchMax) {
+    d::LogCall("QueryDosDeviceA " + sim::Text(lpDeviceName));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::QueryDosDevice, lpDeviceName ? lpDeviceName : "", "", &err)) {
+        SetLastError(err);
+        return 0;
+    }
+    std::string out; // the characters to store, NULs included
+    if (!lpDeviceName) {
+        for (const auto& [letter, drive] : sim::M().drives) {
+            if (drive.device.empty())
+                continue;
+            out += letter;
+            out += ':';
+            out += '\0';
+        }
+        out += '\0';
+    } else {
+        const sim::Drive* drive = nullptr;
+        if (std::strlen(lpDeviceName) == 2 && lpDeviceName[1] == ':') {
+            auto it = sim::M().drives.find(sim::Upper(lpDeviceName[0]));
+            if (it != sim::M().drives.end())
+                drive = &it->second;
+        }
+        if (!drive || drive->device.empty()) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return 0;
+        }
+        out = drive->device;
+        out += '\0';
+        if (out.size() < ucchMax)
+            out += '\0'; // the list's end, when it fits
+    }
+    if (out.size() > ucchMax) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::memcpy(lpTargetPath, out.data(), out.size());
+    return static_cast<DWORD>(out.size());
+}
+
+LPSTR WINAPI GetCommandLineA(void) {
+    return sim::M().commandLine.data();
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+    if (!lpModuleName)
+        return sim::kModule;
+    const std::string& path = sim::M().moduleFileName;
+    std::string base = path.substr(path.find_last_of("\\/") + 1);
+    std::string name = lpModuleName;
+    name = name.substr(name.find_last_of("\\/") + 1);
+    if (name.find('.') == std::string::npos)
+        name += ".dll"; // Windows' default extension
+    if (d::EqualNoCase(name, base))
+        return sim::kModule;
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
+    if (hModule && hModule != sim::kModule) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    const std::string& path = sim::M().moduleFileName;
+    const DWORD len = static_cast<DWORD>(path.size());
+    if (len < nSize) {
+        std::memcpy(lpFilename, path.c_str(), len + 1);
+        return len;
+    }
+    if (nSize)
+        std::memcpy(lpFilename, path.data(), nSize);
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nSize;
+}
+
+HANDLE WINAPI GetCurrentProcess(void) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+HANDLE WINAPI GetCurrentThread(void) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-2));
+}
+
+} // extern "C"

@@ -1,0 +1,287 @@
+// user32's wsprintfA/wvsprintfA and kernel32's lstr* string functions.
+//
+// wsprintf follows Windows' own formatter (as Wine's dlls/user32/wsprintf.c models it), which is
+// not C's printf:
+// - a conversion is %[-][#][0][width][.precision][l|h|w|I|I32|I64]type, flags only in that
+//   order; there is no '+', ' ' or '*', and no floating point;
+// - types c C d i u x X p s S; l, h and I32 change nothing for numbers (LONG is 32 bits), I64 and
+//   I take a 64-bit / pointer-sized argument; %ls and %S take a wide (16-bit) string;
+// - the precision of a number is its minimum length counting the '-' sign ("%.3d" of -5 is
+//   "-05"); the '0' flag pads numbers (after the sign) up to the width, never strings;
+// - a NULL %s is "(null)"; an unknown type prints the padding and then itself as a plain
+//   character; a lone '%' at the end prints nothing;
+// - the output holds at most 1024 characters with its NUL: longer output is cut to 1023 and the
+//   function returns 1023, the number of characters stored (Wine returns 1024 there; MSDN says
+//   the count stored, which sim follows).
+// Each number's digits come from snprintf; the padding rules above are applied around them.
+//
+// lstrcmpA/lstrcmpiA: Windows compares with the user locale's word sort (CompareString), not
+// byte by byte. sim approximates that for ASCII: letters compare alphabetically ignoring case,
+// and only strings equal but for case are then ordered lowercase first; results are -1, 0 or 1.
+#include "internal.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+constexpr std::size_t kMaxOut = 1024; // characters, the NUL included
+
+enum Flag : unsigned {
+    kLeft = 1,
+    kPrefixHex = 2,
+    kZeroPad = 4,
+    kLong = 8,
+    kShort = 16,
+    kWide = 32,
+    kIntPtr = 64,
+    kI64 = 128,
+    kUpper = 256,
+};
+
+enum class Type { Unknown, Char, WChar, String, WString, Signed, Unsigned, Hex };
+
+std::string Format(const char* fmt, va_list args) {
+    std::string out;
+    while (*fmt && out.size() < kMaxOut) {
+        if (*fmt != '%') {
+            out += *fmt++;
+            continue;
+        }
+        ++fmt;
+        if (*fmt == '%') {
+            out += *fmt++;
+            continue;
+        }
+        unsigned flags = 0;
+        std::size_t width = 0, precision = 0;
+        if (*fmt == '-')
+            flags |= kLeft, ++fmt;
+        if (*fmt == '#')
+            flags |= kPrefixHex, ++fmt;
+        if (*fmt == '0')
+            flags |= kZeroPad, ++fmt;
+        while (*fmt >= '0' && *fmt <= '9')
+            width = std::min<std::size_t>(width * 10 + (*fmt++ - '0'), kMaxOut);
+        if (*fmt == '.') {
+            ++fmt;
+            while (*fmt >= '0' && *fmt <= '9')
+                precision = std::min<std::size_t>(precision * 10 + (*fmt++ - '0'), kMaxOut);
+        }
+        if (*fmt == 'l')
+            flags |= kLong, ++fmt;
+        else if (*fmt == 'h')
+            flags |= kShort, ++fmt;
+        else if (*fmt == 'w')
+            flags |= kWide, ++fmt;
+        else if (*fmt == 'I') {
+            if (fmt[1] == '6' && fmt[2] == '4')
+                flags |= kI64, fmt += 3;
+            else if (fmt[1] == '3' && fmt[2] == '2')
+                fmt += 3;
+            else
+                flags |= kIntPtr, ++fmt;
+        }
+        Type type = Type::Unknown;
+        switch (*fmt) {
+        case 'c':
+            type = (flags & kLong) ? Type::WChar : Type::Char;
+            break;
+        case 'C':
+            type = (flags & kShort) ? Type::Char : Type::WChar;
+            break;
+        case 'd':
+        case 'i':
+            type = Type::Signed;
+            break;
+        case 's':
+            type = (flags & (kLong | kWide)) ? Type::WString : Type::String;
+            break;
+        case 'S':
+            type = (flags & (kShort | kWide)) ? Type::String : Type::WString;
+            break;
+        case 'u':
+            type = Type::Unsigned;
+            break;
+        case 'p':
+            width = 2 * sizeof(void*);
+            flags |= kZeroPad | kIntPtr | kUpper;
+            type = Type::Hex;
+            break;
+        case 'X':
+            flags |= kUpper;
+            type = Type::Hex;
+            break;
+        case 'x':
+            type = Type::Hex;
+            break;
+        default:
+            break;
+        }
+        if (type != Type::Unknown)
+            ++fmt; // an unknown type character is printed as text next
+        if (flags & kLeft)
+            flags &= ~kZeroPad;
+
+        std::string body;      // what stands between the padding
+        std::size_t shown = 0; // Windows' "precision" after adjustment: the body's padded length
+        switch (type) {
+        case Type::Char:
+        case Type::WChar: {
+            int c = va_arg(args, int);
+            if (type == Type::WChar && (c & 0xFFFF) > 0xFF)
+                c = '?';
+            body.assign(1, static_cast<char>(c));
+            shown = 1;
+            break;
+        }
+        case Type::String: {
+            const char* s = va_arg(args, const char*);
+            if (!s)
+                s = "(null)";
+            std::size_t n = 0;
+            while ((!precision || n < precision) && s[n])
+                ++n;
+            body.assign(s, n);
+            shown = n;
+            break;
+        }
+        case Type::WString: {
+            const uint16_t* s = va_arg(args, const uint16_t*);
+            static const uint16_t kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
+            if (!s)
+                s = kNull;
+            for (std::size_t n = 0; (!precision || n < precision) && s[n]; ++n)
+                body += s[n] > 0xFF ? '?' : static_cast<char>(s[n]);
+            shown = body.size();
+            break;
+        }
+        case Type::Signed:
+        case Type::Unsigned:
+        case Type::Hex: {
+            long long v;
+            if (flags & kIntPtr)
+                v = static_cast<long long>(va_arg(args, intptr_t));
+            else if (flags & kI64)
+                v = va_arg(args, long long);
+            else
+                v = va_arg(args, int);
+            unsigned long long mag = static_cast<unsigned long long>(v);
+            std::string sign;
+            if (type == Type::Signed && v < 0) {
+                sign = "-";
+                mag = 0ULL - mag;
+            }
+            if (!(flags & (kIntPtr | kI64)))
+                mag = static_cast<uint32_t>(mag);
+            else if (flags & kIntPtr)
+                mag = static_cast<uintptr_t>(mag);
+            char digits[32];
+            std::snprintf(digits, sizeof digits,
+                          type == Type::Hex ? ((flags & kUpper) ? "%llX" : "%llx") : "%llu", mag);
+            const std::size_t len = sign.size() + std::strlen(digits);
+            shown = std::max(precision, len);
+            if ((flags & kZeroPad) && width > shown)
+                shown = width;
+            std::string prefix;
+            if (type == Type::Hex && (flags & kPrefixHex))
+                prefix = (flags & kUpper) ? "0X" : "0x";
+            body = prefix + sign + std::string(shown - len, '0') + digits;
+            break;
+        }
+        case Type::Unknown:
+            break;
+        }
+        const std::string pad(width > shown ? width - shown : 0, ' ');
+        if (type == Type::Unknown) {
+            if (!(flags & kLeft))
+                out += pad;
+            continue;
+        }
+        out += (flags & kLeft) ? body + pad : pad + body;
+    }
+    if (out.size() > kMaxOut - 1)
+        out.resize(kMaxOut - 1);
+    return out;
+}
+
+int Compare(const char* a, const char* b, bool ignoreCase) {
+    if (!a)
+        a = "";
+    if (!b)
+        b = "";
+    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
+    const char* p = a;
+    const char* q = b;
+    for (; *p && *q; ++p, ++q) {
+        int x = lower(static_cast<unsigned char>(*p)), y = lower(static_cast<unsigned char>(*q));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (*p || *q)
+        return *p ? 1 : -1;
+    if (ignoreCase)
+        return 0;
+    for (p = a, q = b; *p; ++p, ++q) {
+        if (*p == *q)
+            continue;
+        // Same letter, different case: the lowercase one sorts first.
+        return (*p >= 'a' && *p <= 'z') ? -1 : 1;
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace sim
+
+extern "C" {
+
+int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
+    va_list args;
+    va_copy(args, arglist);
+    const std::string s = sim::Format(lpFmt ? lpFmt : "", args);
+    va_end(args);
+    std::memcpy(lpOut, s.data(), s.size());
+    lpOut[s.size()] = '\0';
+    return static_cast<int>(s.size());
+}
+
+int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
+    va_list args;
+    va_start(args, lpFmt);
+    const int n = wvsprintfA(lpOut, lpFmt, args);
+    va_end(args);
+    return n;
+}
+
+int WINAPI lstrlenA(LPCSTR lpString) {
+    return lpString ? static_cast<int>(std::strlen(lpString)) : 0;
+}
+
+int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
+    return sim::Compare(lpString1, lpString2, false);
+}
+
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
+    return sim::Compare(lpString1, lpString2, true);
+}
+
+// As Windows: copies at most iMaxLength - 1 characters and always ends with a NUL, unless
+// iMaxLength is 0, when nothing is written.
+LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
+    char* d = lpString1;
+    const char* s = lpString2 ? lpString2 : "";
+    unsigned count = static_cast<unsigned>(iMaxLength);
+    while (count > 1 && *s) {
+        --count;
+        *d++ = *s++;
+    }
+    if (count)
+        *d = '\0';
+    return lpString1;
+}
+
+} // extern "C"

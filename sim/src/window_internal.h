@@ -1,0 +1,201 @@
+// Private state of sim's window system: windows, controls, device contexts, GDI objects, timers
+// and the scripted user. Shared by window_*.cpp only.
+#pragma once
+
+#include "internal.h"
+
+#include <commctrl.h>
+#include <sim/resources.h>
+#include <sim/ui.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim::win {
+
+enum class Kind { Dialog, Button, Edit, Static, ListView, UpDown, Other };
+
+struct ListItem {
+    std::string text;
+    int image = 0;
+    UINT state = 0;
+    LPARAM param = 0;
+};
+struct ListColumn {
+    std::string text;
+    int width = 0;
+    int fmt = LVCFMT_LEFT;
+    int subItem = 0;
+};
+struct ListData {
+    std::vector<ListItem> items;
+    std::vector<ListColumn> columns;
+    int countHint = 0;
+    HIMAGELIST images[3] = {nullptr, nullptr, nullptr};
+    DWORD exStyle = 0;
+};
+struct UpDownData {
+    // The control's own defaults: a range of 100 (lower) to 0 (upper).
+    int lower = 100;
+    int upper = 0;
+    int pos = 0;
+    int base = 10;
+    std::vector<UDACCEL> accel{UDACCEL{0, 1}};
+    HWND buddy = nullptr;
+};
+struct EditData {
+    int selStart = 0;
+    int selEnd = 0;
+    bool modified = false;
+    bool caretScrolled = false;
+    int limit = 30000;
+};
+
+struct Window {
+    HWND h = nullptr;
+    Kind kind = Kind::Other;
+    std::string cls;
+    std::string text;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int id = 0;
+    HWND parent = nullptr;      // child windows
+    HWND owner = nullptr;       // top-level windows
+    RECT rect{};                // window rect: parent-client coordinates for a child, else screen
+    RECT restoreRect{};         // top-level rect before minimising
+    std::vector<HWND> children; // creation (= template = z) order
+    bool destroyed = false;
+    bool iconic = false;
+    LONG_PTR userData = 0;
+    HFONT font = nullptr;
+    HICON iconBig = nullptr;
+    HICON iconSmall = nullptr;
+
+    // dialog
+    DLGPROC dlgProc = nullptr;
+    LONG_PTR msgResult = 0;
+    LONG_PTR dlgUser = 0;
+    int templateId = 0;
+    bool ended = false;
+    INT_PTR result = 0;
+    int defId = 0;
+    HWND savedFocus = nullptr;
+    bool ownsFont = false;
+
+    // painting
+    bool updatePending = false;
+    bool updateWhole = false;
+    bool eraseNeeded = false;
+    RECT updateRect{};
+
+    // controls
+    ListData list;
+    UpDownData ud;
+    EditData edit;
+    int check = 0;
+};
+
+enum class ObjType { Font, Bitmap, Brush, Pen, ImageList, Icon };
+struct GdiObject {
+    ObjType type = ObjType::Font;
+    bool stock = false; // stock and shared objects: never counted, never freed
+    LOGFONTA lf{};
+    int width = 0, height = 0;     // bitmaps
+    int cx = 0, cy = 0, count = 0; // image lists
+    UINT flags = 0;
+    COLORREF colour = 0; // brushes
+};
+
+struct Dc {
+    HWND hwnd = nullptr; // nullptr: the screen
+    bool paint = false;  // from BeginPaint
+    COLORREF bk = 0xFFFFFF;
+    COLORREF text = 0;
+    int bkMode = OPAQUE;
+    HGDIOBJ font = nullptr;
+    HGDIOBJ brush = nullptr;
+    HGDIOBJ pen = nullptr;
+};
+
+struct Timer {
+    HWND hwnd = nullptr;
+    UINT_PTR id = 0;
+    UINT period = 0;
+    TIMERPROC proc = nullptr;
+    uint64_t due = 0;
+    uint64_t seq = 0;
+};
+
+struct State {
+    std::map<HWND, std::unique_ptr<Window>> windows;
+    HWND focus = nullptr;
+    std::vector<HWND> modal; // running modal dialogs, innermost last
+    std::deque<MSG> posted;
+    std::vector<Timer> timers;
+    uint64_t now = 0;
+    uint64_t timerSeq = 0;
+    UINT_PTR nextThreadTimer = 0x7FFF;
+    std::map<int, std::deque<sim::ui::Script>> scripts;
+    std::size_t unscripted = 0;
+    std::vector<int> dialogsRun;
+    std::map<HWND, sim::ui::Surface> surfaces;
+    std::map<HGDIOBJ, GdiObject> objects;
+    std::map<int, HGDIOBJ> stock;
+    std::map<int, HICON> icons;
+    std::map<HDC, Dc> dcs;
+    std::vector<sim::ui::HelpCall> help;
+    std::vector<UINT> beeps;
+    DWORD icc = 0;
+    bool keyShift = false, keyCtrl = false, keyAlt = false;
+    std::map<int, sim::res::DialogTemplate> testTemplates;
+    std::deque<sim::ui::BoxAnswer> boxAnswers;
+};
+
+State& S();
+// A fresh handle value, never reused (not even across sim::Reset()).
+void* NewHandle();
+
+// nullptr when the handle is not a live window.
+Window* Find(HWND h);
+// The top-level window a window belongs to (itself for a top-level one).
+HWND TopLevel(HWND h);
+// The window's client area size, and its client origin in screen coordinates.
+SIZE ClientSize(const Window& w);
+POINT ClientOrigin(const Window& w);
+bool ReallyVisible(HWND h); // visible along with all its ancestors
+
+// Message delivery: SendMessageA without the handle check, and the modal loop's pump
+// (posted messages, then paints) which stops early once the innermost modal dialog has ended.
+LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
+void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
+void Pump();
+void SetFocusTo(HWND h);               // with WM_KILLFOCUS / WM_SETFOCUS
+void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
+void Invalidate(Window& w, const RECT* rect, bool erase);
+
+// Controls (window_controls.cpp).
+LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);
+void InitControl(Window& w); // after all the dialog's controls exist (buddies, alignment)
+void DestroyControl(Window& w);
+void ListClickRow(Window& w, int row);
+void ListClickBelowRows(Window& w);
+void SpinArrow(Window& w, int delta);
+int ListFocused(const Window& w);
+
+// Painting and GDI (window_gdi.cpp).
+void WipeSurface(Window& w, const RECT& area, bool whole);
+bool IsGdiObject(HGDIOBJ h, ObjType type);
+void DestroyImageListInternal(HIMAGELIST himl);
+HFONT CreateDialogFont(const std::string& face, int pointSize);
+
+// Shared helpers.
+int MulDivRound(int a, int b, int c);
+std::string HandleText(const void* h);
+
+} // namespace sim::win

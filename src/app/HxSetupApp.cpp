@@ -1,0 +1,96 @@
+#include "app/HxSetupApp.h"
+
+#include <string.h>
+
+#include "budget/MemoryBudget.h"
+#include "config/DriverConfig.h"
+#include "platform/MessageBoxes.h"
+#include "ui/HxSetupDlg.h"
+
+CHxSetupApp theApp;
+
+CHxSetupApp::CHxSetupApp() : m_dwUsableMemory(0), m_dwStartPoolSize(0), m_memStatus() {}
+
+CHxSetupApp::~CHxSetupApp() {}
+
+BEGIN_MESSAGE_MAP(CHxSetupApp, CWinApp)
+ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP(CHxSetupApp, CWinApp)
+
+namespace {
+struct InstallerNotice {
+    const char* pszCommandLine;
+    const char* pszText; // nullptr: the command line itself
+    const char* pszCaption;
+    UINT nIcon;
+    BOOL bEndsRun;
+};
+
+// Matched whole and case-sensitively, in this order; the first match decides.
+const InstallerNotice kNotices[] = {
+    {"Halcyonix Installation Failed", nullptr, "Setup Failed", MB_ICONERROR, TRUE},
+    {"Wrong OS", "Halcyonix is supported on Windows NT only", "Installation Cancelled",
+     MB_ICONERROR, TRUE},
+    {"Halcyonix Installation Successful", nullptr, "Setup Complete", 0, FALSE},
+};
+
+// Shows the installer's notice, if the command line is one; FALSE when the run ends there.
+BOOL ShowInstallerNotice(const char* pszCommandLine) {
+    if (pszCommandLine == nullptr || *pszCommandLine == '\0')
+        return TRUE;
+    for (const InstallerNotice& notice : kNotices) {
+        if (strcmp(pszCommandLine, notice.pszCommandLine) == 0) {
+            OwnerlessMessageBox(notice.pszText ? notice.pszText : pszCommandLine, notice.pszCaption,
+                                notice.nIcon | MB_OK);
+            return !notice.bEndsRun;
+        }
+    }
+    return TRUE;
+}
+} // namespace
+
+BOOL CHxSetupApp::InitInstance() {
+    if (!ShowInstallerNotice(m_lpCmdLine))
+        return 0;
+
+    if (!IsAdministrator()) {
+        OwnerlessMessageBox("You must be an Administrator to\ninstall or reconfigure Halcyonix.",
+                            "Insufficient Privileges", MB_ICONERROR | MB_OK);
+        return 0;
+    }
+
+    CDriverConfig config;
+    g_pDriverConfig = &config;
+    struct ResetOnExit {
+        ~ResetOnExit() { g_pDriverConfig = nullptr; }
+    } resetOnExit;
+
+    if (!config.PrepareSystem())
+        return 0;
+    config.ReadInstalledConfig();
+    m_dwStartPoolSize = config.NonPagedPoolSize;
+
+    m_memStatus.dwLength = sizeof m_memStatus;
+    GlobalMemoryStatus(&m_memStatus);
+    // Byte counts are 32-bit: a 64-bit system with 4 GiB or more reports a larger figure, which
+    // must saturate rather than wrap to a small one.
+    DWORD dwTotalPhys = m_memStatus.dwTotalPhys > 0xFFFFFFFFu
+                            ? 0xFFFFFFFFu
+                            : static_cast<DWORD>(m_memStatus.dwTotalPhys);
+    if (!CalcStartupUsableMemory(dwTotalPhys, m_dwStartPoolSize, &m_dwUsableMemory)) {
+        OwnerlessMessageBox("Your system must be configured with at\nleast 16MB of RAM memory to "
+                            "use Halcyonix",
+                            "HxSetup: Insufficient Memory", MB_ICONERROR | MB_OK);
+        return 0;
+    }
+
+    CHxSetupDlg dlg;
+    dlg.m_dwTotalMemory = dwTotalPhys;
+    dlg.m_dwUsableMemory = m_dwUsableMemory;
+    dlg.m_strStatus = "Running on drive ";
+    dlg.m_strStatus += config.DosDevice;
+    if (dlg.DoModal() == IDOK && !config.WriteConfig(FALSE))
+        OwnerlessMessageBox("Error writing registry!", "System registry error",
+                            MB_ICONERROR | MB_OK);
+    return 0;
+}

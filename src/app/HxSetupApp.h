@@ -1,0 +1,31 @@
+// CHxSetupApp: the application object; InitInstance carries the whole run.
+#pragma once
+
+#include <windows.h>
+
+#include "drives/DriveEntry.h"
+#include "platform/CWinApp.h"
+
+class CHxSetupApp : public CWinApp {
+public:
+    CHxSetupApp();
+    ~CHxSetupApp() override;
+    const AFX_MSGMAP* GetMessageMap() const override;
+    BOOL InitInstance() override;
+
+    // The fixed drives that fit below the budget, then the RAM-disk entry; nullptr when the list
+    // could not be built (the failure's message, if it has one, has been shown).
+    static DriveEntry* BuildDriveList(DWORD dwUsableMemory);
+
+    DWORD m_dwUsableMemory;
+    DWORD m_dwStartPoolSize;
+    MEMORYSTATUS m_memStatus;
+
+protected:
+    static const AFX_MSGMAP messageMap;
+};
+
+// 1 when the calling user belongs to the built-in Administrators group, else 0.
+BOOL IsAdministrator();
+
+extern CHxSetupApp theApp;

@@ -1,0 +1,48 @@
+// CDriverConfig: the one in-memory image of the driver's registry state, and the operations
+// that prepare the system keys, read the installed configuration and write it back.
+#pragma once
+
+#include <windows.h>
+
+class CDriverConfig {
+public:
+    CDriverConfig();
+
+    BOOL PrepareSystem();
+    BOOL ReadInstalledConfig();
+    BOOL WriteConfig(BOOL bSkipPoolSize);
+    BOOL ReadDwordValue(HKEY hKey, const char* pszName, DWORD* pdwField);
+
+    // Keys, each open only inside the operation that uses it.
+    HKEY hMemoryKey;
+    HKEY hEventSourceKey;
+    HKEY hGroupOrderKey;
+    HKEY hServiceKey;
+    HKEY hParametersKey;
+
+    // What the driver reads at the next boot.
+    DWORD Start;            // 4 = disabled, 0 = started by the boot loader
+    DWORD Drive;            // hard disk number of the mirrored partition; 0 for the RAM disk
+    DWORD Partition;        // partition number; 0 for the RAM disk
+    DWORD DiskSize;         // RAM disk size in bytes; 0 when a partition is mirrored
+    DWORD NonPagedPoolSize; // 0 = the system chooses
+    DWORD BreakOnEntry;
+    DWORD DebugLevel;
+    char DosDevice[8]; // drive letter and colon
+
+    // Working fields of the registry operations; meaningless between operations.
+    DWORD cbString;
+    DWORD cbValue;
+    DWORD dwValueType;
+    DWORD dwDisposition;
+    BOOL bAllRead;
+    LONG lLastError;
+    LONG lOpenStatus;
+
+private:
+    BOOL PrepareServiceGroupOrder();
+    BOOL RegisterEventSource();
+};
+
+// The run's one record: set by start-up before the main dialog runs, read by both dialogs.
+extern CDriverConfig* g_pDriverConfig;

@@ -1,0 +1,28 @@
+// One candidate drive for the memory disk: a plain record in a singly linked chain that always
+// ends with the RAM-disk entry.
+#pragma once
+
+#include <windows.h>
+
+struct DriveEntry {
+    LONGLONG llSize; // bytes; the budget for the RAM-disk entry
+    DWORD dwSectorsPerCluster;
+    DWORD dwBytesPerSector;
+    DWORD dwClustersFree;
+    DWORD dwClustersTotal;
+    DWORD dwDiskNumber;      // n of \Device\Harddisk<n>\Partition<m>
+    DWORD dwPartitionNumber; // m
+    char szDeviceName[64];
+    char szFileSystem[8];
+    char szDriveName[4]; // letter and colon
+    BOOL bHardDisk;
+    BOOL bRamDisk;
+    DriveEntry* pNext;
+};
+
+// Frees a chain entry by entry, following pNext.
+void FreeDriveList(DriveEntry* pHead);
+
+// Reads the disk and partition numbers at their fixed places in a device name of the form
+// \Device\Harddisk<n>\Partition<m>; a name of another form is read at the same places.
+void ReadDeviceNumbers(const char* pszDeviceName, DWORD* pdwDisk, DWORD* pdwPartition);

@@ -1,0 +1,104 @@
+#include "ui/PoolSizeDlg.h"
+
+#include <string.h>
+
+#include "budget/MemoryBudget.h"
+#include "config/DriverConfig.h"
+#include "platform/DataExchange.h"
+#include "res/resource.h"
+
+BEGIN_MESSAGE_MAP(CPoolSizeDlg, CDialog)
+ON_BN_CLICKED(IDC_POOL_MAXIMUM, CPoolSizeDlg::OnMaximum)
+ON_BN_CLICKED(IDC_POOL_DEFAULT, CPoolSizeDlg::OnDefault)
+ON_NOTIFY(UDN_DELTAPOS, IDC_POOL_SPIN, CPoolSizeDlg::OnDeltaPosSpin)
+END_MESSAGE_MAP(CPoolSizeDlg, CDialog)
+
+CPoolSizeDlg::CPoolSizeDlg(CWnd* pParent)
+    : CDialog(IDD_POOLSIZE, pParent), m_nPercent(0), m_nMinPercent(0), m_dwTotalPhys(0),
+      m_dwPoolSize(0) {
+    memset(&m_logFont, 0, sizeof(m_logFont));
+    m_logFont.lfHeight = 18;
+    m_logFont.lfWeight = 600;
+    m_font.CreateFontIndirect(&m_logFont);
+}
+
+CPoolSizeDlg::~CPoolSizeDlg() {}
+
+void CPoolSizeDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Control(pDX, IDC_POOL_SPIN, m_spin);
+    DDX_Text(pDX, IDC_POOL_PERCENT, m_nPercent);
+    // The box accepts the whole scale; below the minimum is the OK step's own range check.
+    DDV_MinMaxInt(pDX, m_nPercent, 0, kMaxPoolPercent);
+}
+
+BOOL CPoolSizeDlg::OnInitDialog() {
+    m_nMinPercent = CalcMinPoolPercent(m_dwTotalPhys);
+    m_dwPoolSize = g_pDriverConfig->NonPagedPoolSize;
+    m_nPercent = CalcPoolPercent(m_dwTotalPhys, m_dwPoolSize, m_nMinPercent);
+
+    CDialog::OnInitDialog();
+
+    UDACCEL accel = {10, 1}; // one step size only
+    m_spin.SetAccel(1, &accel);
+    m_spin.SetRange(m_nMinPercent, kMaxPoolPercent);
+    m_spin.SetPos(m_nPercent);
+    EnableButtons(m_nMinPercent != m_nPercent, m_nPercent != kMaxPoolPercent);
+
+    CWnd box = GetDlgItem(IDC_POOL_PERCENT);
+    box.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_font)), TRUE);
+    box.SendMessage(EM_SETSEL, 0, -1);
+    box.SendMessage(EM_SCROLLCARET);
+    box.SetFocus();
+    return FALSE; // the focus is set
+}
+
+void CPoolSizeDlg::EnableButtons(BOOL bDefault, BOOL bMaximum) {
+    GetDlgItem(IDC_POOL_DEFAULT).EnableWindow(bDefault);
+    GetDlgItem(IDC_POOL_MAXIMUM).EnableWindow(bMaximum);
+}
+
+void CPoolSizeDlg::OnMaximum() {
+    m_nPercent = kMaxPoolPercent;
+    m_spin.SetPos(kMaxPoolPercent);
+    EnableButtons(TRUE, FALSE);
+}
+
+void CPoolSizeDlg::OnDefault() {
+    m_nPercent = m_nMinPercent;
+    m_dwPoolSize = 0;
+    m_spin.SetPos(m_nMinPercent);
+    EnableButtons(FALSE, TRUE);
+}
+
+void CPoolSizeDlg::OnDeltaPosSpin(NMHDR* pNMHDR, LRESULT* pResult) {
+    const NMUPDOWN* pUpDown = reinterpret_cast<const NMUPDOWN*>(pNMHDR);
+    int v = pUpDown->iPos + pUpDown->iDelta;
+    m_nPercent = v;
+    // The buttons follow the proposed position, before it is brought back onto the scale.
+    EnableButtons(m_nMinPercent < v, v < kMaxPoolPercent);
+    if (m_nPercent < m_nMinPercent)
+        m_nPercent = m_nMinPercent;
+    if (m_nPercent > kMaxPoolPercent)
+        m_nPercent = kMaxPoolPercent;
+    *pResult = 0;
+}
+
+void CPoolSizeDlg::OnOK() {
+    // The box is read first, so the percentage the user typed is the one that is stored, and
+    // a rejected entry leaves the record as it was.
+    if (!UpdateData(TRUE))
+        return;
+
+    if (m_nPercent < m_nMinPercent || m_nPercent > kMaxPoolPercent) {
+        char szText[96];
+        wsprintfA(szText, "NonPaged Pool allocation must be within the range %d%% and 75%%",
+                  m_nMinPercent);
+        MessageBox(szText, "NonPaged Pool Setting Invalid", MB_OK);
+        OnDefault();
+        return;
+    }
+
+    m_dwPoolSize = CalcPoolSize(m_dwTotalPhys, m_nPercent, m_nMinPercent);
+    g_pDriverConfig->NonPagedPoolSize = m_dwPoolSize;
+    EndDialog(IDOK);
+}

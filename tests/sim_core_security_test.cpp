@@ -1,0 +1,178 @@
+// Conformance of sim's tokens, SIDs, handles and local memory with Win32.
+#include <gtest/gtest.h>
+#include <sim/machine.h>
+
+#include <cstring>
+
+namespace {
+
+class SimSecurity : public ::testing::Test {
+protected:
+    void SetUp() override { sim::Reset(); }
+};
+
+// Everyone (12 bytes), Users and Administrators (16 each) behind a 3-entry TOKEN_GROUPS.
+constexpr DWORD kThreeGroups = offsetof(TOKEN_GROUPS, Groups) + 3 * sizeof(SID_AND_ATTRIBUTES) + 44;
+
+PSID AdminSid() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid));
+    return sid;
+}
+
+TEST_F(SimSecurity, SidHasTheRealBinaryLayout) {
+    PSID sid = AdminSid();
+    const BYTE expected[] = {1, 2, 0, 0, 0, 0, 0, 5, 0x20, 0, 0, 0, 0x20, 2, 0, 0};
+    EXPECT_EQ(std::memcmp(sid, expected, sizeof expected), 0);
+    EXPECT_EQ(sim::LiveSidCount(), 1u);
+    EXPECT_EQ(FreeSid(sid), nullptr);
+    EXPECT_EQ(sim::LiveSidCount(), 0u);
+    EXPECT_EQ(FreeSid(sid), sid) << "a second free fails";
+    EXPECT_EQ(sim::Misuses().size(), 1u);
+}
+
+TEST_F(SimSecurity, TokenGroupsSizeProtocol) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    DWORD need = 0;
+    SetLastError(0);
+    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &need));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(need, kThreeGroups);
+    std::vector<BYTE> buf(need + 16, 0xEE);
+    DWORD got = 0;
+    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, buf.data(), need - 1, &got));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(got, need);
+    ASSERT_TRUE(GetTokenInformation(token, TokenGroups, buf.data(), need, &got));
+    EXPECT_EQ(buf[need], 0xEE) << "nothing written past the size";
+    auto* groups = reinterpret_cast<TOKEN_GROUPS*>(buf.data());
+    ASSERT_EQ(groups->GroupCount, 3u);
+    PSID admin = AdminSid();
+    for (DWORD i = 0; i < groups->GroupCount; ++i) {
+        const BYTE* sid = static_cast<const BYTE*>(groups->Groups[i].Sid);
+        EXPECT_GE(sid,
+                  buf.data() + offsetof(TOKEN_GROUPS, Groups) + 3 * sizeof(SID_AND_ATTRIBUTES));
+        EXPECT_LE(sid + 8 + 4 * sid[1], buf.data() + need) << "SIDs lie inside the buffer";
+    }
+    EXPECT_TRUE(EqualSid(groups->Groups[2].Sid, admin));
+    EXPECT_FALSE(EqualSid(groups->Groups[0].Sid, admin));
+    FreeSid(admin);
+    EXPECT_EQ(sim::OpenTokenCount(), 1u);
+    EXPECT_TRUE(CloseHandle(token));
+    EXPECT_EQ(sim::OpenTokenCount(), 0u);
+    EXPECT_FALSE(CloseHandle(token));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(SimSecurity, TokenSetups) {
+    struct Case {
+        sim::TokenSetup setup;
+        bool viaThread;
+        int adminIndex; // -1: not listed
+        DWORD adminAttributes;
+    } cases[] = {
+        {{}, false, 2, SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED},
+        {{true, false, false, false, false}, false, 2, SE_GROUP_USE_FOR_DENY_ONLY},
+        {{true, true, true, false, false}, false, 0, 7},
+        {{false, true, false, false, false}, false, -1, 0},
+        {{true, true, false, true, false}, true, -1, 0},
+        {{false, true, false, true, true}, true, 2, 7},
+    };
+    for (const Case& c : cases) {
+        sim::Reset();
+        sim::SetToken(c.setup);
+        HANDLE token = nullptr;
+        SetLastError(0);
+        const BOOL threadOk = OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token);
+        ASSERT_EQ(threadOk, c.viaThread ? TRUE : FALSE);
+        if (!threadOk) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_TOKEN));
+            ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+        }
+        BYTE buf[256];
+        DWORD got = 0;
+        ASSERT_TRUE(GetTokenInformation(token, TokenGroups, buf, sizeof buf, &got));
+        auto* groups = reinterpret_cast<TOKEN_GROUPS*>(buf);
+        PSID admin = AdminSid();
+        int found = -1;
+        for (DWORD i = 0; i < groups->GroupCount; ++i)
+            if (EqualSid(groups->Groups[i].Sid, admin))
+                found = static_cast<int>(i);
+        EXPECT_EQ(found, c.adminIndex);
+        if (found >= 0) {
+            EXPECT_EQ(groups->Groups[found].Attributes, c.adminAttributes);
+        }
+        FreeSid(admin);
+        CloseHandle(token);
+        EXPECT_EQ(sim::OpenTokenCount() + sim::LiveSidCount(), 0u);
+    }
+}
+
+TEST_F(SimSecurity, TokenWithoutQueryAccessIsRefused) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE, &token));
+    DWORD need = 0;
+    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &need));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    CloseHandle(token);
+}
+
+TEST_F(SimSecurity, LocalAllocCountsAndFills) {
+    BYTE* zeroed = static_cast<BYTE*>(LocalAlloc(LPTR, 16));
+    BYTE* raw = static_cast<BYTE*>(LocalAlloc(LMEM_FIXED, 16));
+    ASSERT_TRUE(zeroed && raw);
+    EXPECT_EQ(zeroed[15], 0);
+    EXPECT_EQ(raw[15], 0xCD) << "undefined contents are scribbled";
+    EXPECT_EQ(sim::LiveLocalAllocCount(), 2u);
+    EXPECT_EQ(LocalFree(zeroed), nullptr);
+    EXPECT_EQ(LocalFree(raw), nullptr);
+    EXPECT_EQ(LocalFree(nullptr), nullptr);
+    EXPECT_EQ(sim::LiveLocalAllocCount(), 0u);
+    EXPECT_TRUE(sim::Misuses().empty());
+}
+
+TEST_F(SimSecurity, EveryCallCanBeFailed) {
+    struct Case {
+        sim::Api api;
+        BOOL (*call)();
+    } cases[] = {
+        {sim::Api::OpenThreadToken,
+         [] {
+             HANDLE t;
+             sim::SetToken({true, true, false, true, true});
+             return OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &t);
+         }},
+        {sim::Api::OpenProcessToken,
+         [] {
+             HANDLE t;
+             return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
+         }},
+        {sim::Api::GetTokenInformation,
+         [] {
+             HANDLE t;
+             OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
+             BYTE b[256];
+             DWORD n;
+             return GetTokenInformation(t, TokenGroups, b, 256, &n);
+         }},
+        {sim::Api::AllocateAndInitializeSid,
+         [] {
+             SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+             PSID s;
+             return AllocateAndInitializeSid(&nt, 2, 32, 544, 0, 0, 0, 0, 0, 0, &s);
+         }},
+        {sim::Api::LocalAlloc, [] { return LocalAlloc(LPTR, 8) != nullptr ? TRUE : FALSE; }},
+    };
+    for (const Case& c : cases) {
+        sim::Reset();
+        sim::InjectFault({c.api, 0, "", "", ERROR_NOT_ENOUGH_MEMORY});
+        SetLastError(0);
+        EXPECT_FALSE(c.call());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    }
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+// Conformance of sim's wsprintfA and lstr* with user32/kernel32.
+#include <gtest/gtest.h>
+#include <sim/machine.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Fmt(const char* fmt, ...) {
+    char buf[1100];
+    va_list args;
+    va_start(args, fmt);
+    const int n = wvsprintfA(buf, fmt, args);
+    va_end(args);
+    EXPECT_EQ(n, static_cast<int>(std::strlen(buf))) << fmt;
+    return buf;
+}
+
+TEST(SimWsprintf, Numbers) {
+    const struct {
+        const char* fmt;
+        int value;
+        const char* out;
+    } cases[] = {
+        {"%d", 42, "42"},
+        {"%5d", 42, "   42"},
+        {"%11d", INT_MIN, "-2147483648"},
+        {"%11d", 7, "          7"},
+        {"%-5d|", 42, "42   |"},
+        {"%05d", -42, "-0042"},
+        {"%010ld", -1, "-000000001"},
+        {"%.3d", -5, "-05"},
+        {"%u", -1, "4294967295"},
+        {"%lu", -1, "4294967295"},
+        {"%ld", -7, "-7"},
+        {"%x", 255, "ff"},
+        {"%X", 255, "FF"},
+        {"%08X", 0xBEEF, "0000BEEF"},
+        {"%#x", 255, "0xff"},
+        {"%i", 3, "3"},
+        {"%c", 'A', "A"},
+        {"%3c", 'A', "  A"},
+        {"%hd", 70000, "70000"},
+        {"%5q", 0, "     q"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fmt(c.fmt, c.value), c.out) << c.fmt;
+}
+
+TEST(SimWsprintf, StringsAndPercent) {
+    const struct {
+        const char* fmt;
+        const char* value;
+        const char* out;
+    } cases[] = {
+        {"%s", "abc", "abc"},           {"%4s", "ab", "  ab"},       {"%-4s|", "ab", "ab  |"},
+        {"%.2s", "abc", "ab"},          {"%04s", "ab", "  ab"},      {"%s", nullptr, "(null)"},
+        {"drive %s", "C:", "drive C:"}, {"100%% %s", "x", "100% x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Fmt(c.fmt, c.value), c.out) << c.fmt;
+    EXPECT_EQ(Fmt("%%"), "%");
+    EXPECT_EQ(Fmt("end%"), "end");
+}
+
+TEST(SimWsprintf, OutputIsLimitedTo1024Characters) {
+    const std::string big(2000, 'a');
+    char buf[1100];
+    std::memset(buf, 'x', sizeof buf);
+    EXPECT_EQ(wsprintfA(buf, "%s", big.c_str()), 1023);
+    EXPECT_EQ(std::strlen(buf), 1023u);
+    EXPECT_EQ(buf[1024], 'x') << "nothing beyond 1024 characters";
+    EXPECT_EQ(wsprintfA(buf, "%s%d", big.c_str(), 5), 1023);
+}
+
+TEST(SimLstr, Functions) {
+    EXPECT_EQ(lstrlenA("abc"), 3);
+    EXPECT_EQ(lstrlenA(nullptr), 0);
+    EXPECT_EQ(lstrcmpA("Wrong OS", "Wrong OS"), 0);
+    EXPECT_NE(lstrcmpA("wrong os", "Wrong OS"), 0);
+    EXPECT_EQ(lstrcmpiA("wrong os", "Wrong OS"), 0);
+    EXPECT_EQ(lstrcmpA("a", "B"), -1) << "word sort, not byte order";
+    EXPECT_EQ(lstrcmpA("a", "A"), -1);
+    EXPECT_EQ(lstrcmpA("ab", "a"), 1);
+    const struct {
+        int max;
+        const char* out;
+    } cases[] = {{8, "Halcyon"}, {4, "Hal"}, {1, ""}};
+    for (const auto& c : cases) {
+        char buf[16];
+        std::memset(buf, 'x', sizeof buf);
+        EXPECT_EQ(lstrcpynA(buf, "Halcyonix", c.max), buf);
+        EXPECT_STREQ(buf, c.out);
+    }
+    char buf[4] = {'x', 'x', 'x', 'x'};
+    lstrcpynA(buf, "abc", 0);
+    EXPECT_EQ(buf[0], 'x');
+}
+
+} // namespace

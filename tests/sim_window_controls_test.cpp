@@ -1,0 +1,375 @@
+// sim's controls and drawing: list-view focus and clicks, the up-down control's UDN_DELTAPOS
+// protocol, edit selection, image lists, the recorded drawing surface and DC / GDI accounting.
+#include "sim_window_testing.h"
+
+namespace {
+
+using namespace simwintest;
+
+void FillList(HWND list, int rows) {
+    for (int i = 0; i < rows; ++i) {
+        std::string text = "row " + std::to_string(i);
+        LVITEMA it{};
+        it.mask = LVIF_TEXT | LVIF_IMAGE;
+        it.iItem = i;
+        it.pszText = const_cast<char*>(text.c_str());
+        it.iImage = i % 2 ? 3 : 2;
+        ASSERT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&it), i);
+    }
+}
+
+// ---- list view ----
+
+enum class Act { Click, Below, Key, Delete };
+struct Step {
+    Act act;
+    int arg; // row, virtual key or row to delete
+};
+struct ListCase {
+    const char* name;
+    std::vector<Step> steps;
+    int focused; // afterwards
+    int selected;
+    std::vector<std::string> clicks; // NM_CLICK as the parent saw them
+};
+
+class ListFocus : public WindowTest, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(ListFocus, FollowsClicksAndKeysAsTheRealControl) {
+    const ListCase& c = GetParam();
+    RunDialog([&](sim::ui::Dialog& d) {
+        HWND list = GetDlgItem(d.hwnd(), kList);
+        FillList(list, 4);
+        for (const Step& s : c.steps) {
+            switch (s.act) {
+            case Act::Click:
+                d.ClickListRow(kList, s.arg);
+                break;
+            case Act::Below:
+                d.ClickListBelowRows(kList);
+                break;
+            case Act::Key:
+                d.ListKeyDown(kList, s.arg);
+                break;
+            case Act::Delete:
+                SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(s.arg), 0);
+                break;
+            }
+        }
+        EXPECT_EQ(d.ListFocusedRow(kList), c.focused) << c.name;
+        EXPECT_EQ(d.ListSelectedRow(kList), c.selected) << c.name;
+        int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            EXPECT_EQ(SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_FOCUSED) != 0, i == c.focused)
+                << c.name << " row " << i;
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("click"), c.clicks) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListFocus,
+    ::testing::Values(
+        ListCase{"nothing yet", {}, -1, -1, {}},
+        ListCase{"click a row",
+                 {{
+                     Act::Click,
+                     2,
+                 }},
+                 2,
+                 2,
+                 {"click 2"}},
+        ListCase{
+            "click another row", {{Act::Click, 2}, {Act::Click, 0}}, 0, 0, {"click 2", "click 0"}},
+        ListCase{"click below before any focus", {{Act::Below, 0}}, -1, -1, {"click -1"}},
+        ListCase{"click below keeps the focus, drops the selection",
+                 {{Act::Click, 1}, {Act::Below, 0}},
+                 1,
+                 -1,
+                 {"click 1", "click -1"}},
+        ListCase{"keys move the focus without NM_CLICK",
+                 {{Act::Click, 1}, {Act::Key, VK_DOWN}, {Act::Key, VK_DOWN}},
+                 3,
+                 3,
+                 {"click 1"}},
+        ListCase{"down with no focus goes to the first row", {{Act::Key, VK_DOWN}}, 0, 0, {}},
+        ListCase{"up with no focus does nothing", {{Act::Key, VK_UP}}, -1, -1, {}},
+        ListCase{"end and home", {{Act::Key, VK_END}, {Act::Key, VK_HOME}}, 0, 0, {}},
+        ListCase{"down at the last row stays", {{Act::Key, VK_END}, {Act::Key, VK_DOWN}}, 3, 3, {}},
+        ListCase{"deleting the focused row clears the focus",
+                 {{Act::Click, 2}, {Act::Delete, 2}},
+                 -1,
+                 -1,
+                 {"click 2"}},
+        ListCase{"deleting a row above moves the focused row up",
+                 {{Act::Click, 2}, {Act::Delete, 0}},
+                 1,
+                 1,
+                 {"click 2"}},
+        ListCase{"deleting a row below leaves the focus",
+                 {{Act::Click, 1}, {Act::Delete, 3}},
+                 1,
+                 1,
+                 {"click 1"}}));
+
+TEST_F(WindowTest, ListClickGivesTheListTheKeyboardFocus) {
+    RunDialog([](sim::ui::Dialog& d) {
+        FillList(GetDlgItem(d.hwnd(), kList), 2);
+        EXPECT_EQ(d.FocusId(), IDOK);
+        d.ClickListRow(kList, 1);
+        EXPECT_EQ(d.FocusId(), kList);
+        d.Esc();
+    });
+}
+
+TEST_F(WindowTest, ListKeepsColumnsRowsImagesAndTheCountHint) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND list = GetDlgItem(d.hwnd(), kList);
+        EXPECT_TRUE(SendMessageA(list, LVM_SETITEMCOUNT, 32, 0));
+        LVCOLUMNA col{};
+        col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        col.fmt = LVCFMT_LEFT;
+        col.cx = 172;
+        col.pszText = const_cast<char*>(" Drive");
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTCOLUMNA, 0, (LPARAM)&col), 0);
+        FillList(list, 3);
+        // Inserting in the middle shifts the rows after it.
+        LVITEMA it{};
+        it.mask = LVIF_TEXT;
+        it.iItem = 1;
+        it.pszText = const_cast<char*>("new");
+        EXPECT_EQ(SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&it), 1);
+        EXPECT_EQ(d.ListRows(kList), (std::vector<std::string>{"row 0", "new", "row 1", "row 2"}));
+        EXPECT_EQ(d.ListImages(kList), (std::vector<int>{2, 0, 3, 2}));
+        EXPECT_EQ(d.ListColumns(kList), std::vector<std::string>{" Drive"});
+        EXPECT_EQ(d.ListColumnWidth(kList, 0), 172);
+        EXPECT_EQ(d.ListItemCountHint(kList), 32);
+        char buf[4];
+        LVITEMA get{};
+        get.pszText = buf;
+        get.cchTextMax = sizeof buf;
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMTEXTA, 2, (LPARAM)&get), 3);
+        EXPECT_STREQ(buf, "row");
+        EXPECT_TRUE(SendMessageA(list, LVM_DELETEALLITEMS, 0, 0));
+        EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 0);
+        d.Esc();
+    });
+}
+
+// ---- up-down ----
+
+struct SpinCase {
+    const char* name;
+    int lower, upper, pos;
+    int delta;
+    LRESULT answer;       // the parent's DWLP_MSGRESULT
+    std::string notified; // what UDN_DELTAPOS carried
+    int after;
+    std::string buddy;
+};
+
+class SpinArrow : public WindowTest, public ::testing::WithParamInterface<SpinCase> {};
+
+TEST_P(SpinArrow, NotifiesTheUnclampedDeltaThenMovesWithinTheRange) {
+    const SpinCase& c = GetParam();
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM lp, INT_PTR* res) {
+        if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == UDN_DELTAPOS) {
+            SetWindowLongPtrA(h, DWLP_MSGRESULT, c.answer);
+            *res = TRUE;
+            return true;
+        }
+        return false;
+    };
+    RunDialog([&](sim::ui::Dialog& d) {
+        HWND spin = GetDlgItem(d.hwnd(), kSpin);
+        SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(c.upper, c.lower));
+        SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(c.pos, 0));
+        EXPECT_EQ(d.Text(kEdit), std::to_string(c.pos)) << "UDS_SETBUDDYINT writes the buddy";
+        d.SpinArrow(kSpin, c.delta);
+        EXPECT_EQ(d.SpinPos(kSpin), c.after) << c.name;
+        EXPECT_EQ(d.Text(kEdit), c.buddy) << c.name;
+        EXPECT_EQ(LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)), static_cast<WORD>(c.after));
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("deltapos"), std::vector<std::string>{c.notified}) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SpinArrow,
+    ::testing::Values(SpinCase{"up", 35, 75, 50, 1, 0, "deltapos 50 1", 51, "51"},
+                      SpinCase{"down", 35, 75, 50, -1, 0, "deltapos 50 -1", 49, "49"},
+                      SpinCase{"past the top", 35, 75, 75, 1, 0, "deltapos 75 1", 75, "75"},
+                      SpinCase{"past the bottom", 35, 75, 35, -1, 0, "deltapos 35 -1", 35, "35"},
+                      SpinCase{"big step clamped", 35, 75, 70, 10, 0, "deltapos 70 10", 75, "75"},
+                      SpinCase{"refused by the parent", 35, 75, 50, 1, 1, "deltapos 50 1", 50,
+                               "50"},
+                      SpinCase{"thousands", 0, 5000, 999, 1, 0, "deltapos 999 1", 1000, "1,000"}));
+
+TEST_F(WindowTest, SpinTakesTypedTextBeforeTheArrowAndRangeAndPosRoundTrip) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND spin = GetDlgItem(d.hwnd(), kSpin);
+        EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)),
+                  GetDlgItem(d.hwnd(), kEdit))
+            << "the auto-buddy is the control before it";
+        SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(75, 35));
+        EXPECT_EQ(d.SpinLower(kSpin), 35);
+        EXPECT_EQ(d.SpinUpper(kSpin), 75);
+        EXPECT_EQ(SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(90, 0)), 0) << "previous position";
+        EXPECT_EQ(d.SpinPos(kSpin), 75) << "UDM_SETPOS clamps";
+        d.SetText(kEdit, "60");
+        d.SpinArrow(kSpin, 1);
+        EXPECT_EQ(d.SpinPos(kSpin), 61);
+        d.SetText(kEdit, "abc");
+        EXPECT_EQ(HIWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)), 1) << "error flag";
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("deltapos"), std::vector<std::string>{"deltapos 60 1"});
+}
+
+// ---- edit ----
+
+TEST_F(WindowTest, EditSelectionAndFont) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND edit = GetDlgItem(d.hwnd(), kEdit);
+        SetWindowTextA(edit, "1234");
+        EXPECT_FALSE(d.EditAllSelected(kEdit)) << "setting the text leaves no selection";
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        EXPECT_TRUE(d.EditAllSelected(kEdit));
+        DWORD s = 9, e = 9;
+        EXPECT_EQ(SendMessageA(edit, EM_GETSEL, (WPARAM)&s, (LPARAM)&e), MAKELONG(0, 4));
+        EXPECT_EQ(s, 0u);
+        EXPECT_EQ(e, 4u);
+        LOGFONTA lf{};
+        lf.lfHeight = 18;
+        lf.lfWeight = 600;
+        HFONT font = CreateFontIndirectA(&lf);
+        SendMessageA(edit, WM_SETFONT, (WPARAM)font, TRUE);
+        EXPECT_EQ(d.Font(kEdit), font);
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)), font);
+        DeleteObject(font);
+        d.Esc();
+    });
+}
+
+// ---- drawing ----
+
+TEST_F(WindowTest, DrawingIsRecordedAndWipedByARepaint) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND h = d.hwnd();
+        LOGFONTA lf{};
+        lf.lfHeight = 10;
+        HFONT font = CreateFontIndirectA(&lf);
+        HDC dc = GetDC(h);
+        ASSERT_NE(dc, nullptr);
+        EXPECT_EQ(sim::ui::OutstandingDCs(), 1u);
+        SetBkColor(dc, RGB(192, 128, 192));
+        RECT r{24, 176, 194, 384};
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
+        HGDIOBJ old = SelectObject(dc, font);
+        EXPECT_EQ(old, GetStockObject(SYSTEM_FONT));
+        TextOutA(dc, 28, 180, "S:      (Ram Disk)", 18);
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, "abc", 3, &sz);
+        EXPECT_EQ(sz.cx, 3 * sim::ui::kCharWidth);
+        EXPECT_EQ(sz.cy, 10);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+
+        const sim::ui::Surface& s = sim::ui::SurfaceOf(h);
+        ASSERT_EQ(s.fills.size(), 1u);
+        EXPECT_EQ(s.fills[0].colour, 12615872u);
+        ASSERT_EQ(s.texts.size(), 1u);
+        EXPECT_EQ(s.texts[0].text, "S:      (Ram Disk)");
+        EXPECT_EQ(s.texts[0].font, font);
+        EXPECT_EQ(s.texts[0].bkMode, TRANSPARENT);
+        EXPECT_EQ(s.texts[0].textColour, 0u);
+
+        // Repainting another part keeps the panel; repainting the whole client area wipes it.
+        RECT elsewhere{300, 10, 400, 50};
+        InvalidateRect(h, &elsewhere, TRUE);
+        d.Click(kApply); // the loop runs and paints
+        EXPECT_EQ(sim::ui::SurfaceOf(h).fills.size(), 1u);
+        d.Repaint();
+        EXPECT_TRUE(sim::ui::SurfaceOf(h).fills.empty());
+        EXPECT_TRUE(sim::ui::SurfaceOf(h).texts.empty());
+        DeleteObject(font);
+        d.Esc();
+    });
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+}
+
+TEST_F(WindowTest, MinimisedDialogPaintsWithAnEmptyClientArea) {
+    HICON icon = nullptr;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR* res) {
+        if (msg != WM_PAINT || !IsIconic(h))
+            return false;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        RECT rc;
+        GetClientRect(h, &rc);
+        DrawIcon(dc, (rc.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (rc.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
+        EndPaint(h, &ps);
+        *res = TRUE;
+        return true;
+    };
+    icon = LoadIconA(nullptr, IDI_APPLICATION);
+    ASSERT_NE(icon, nullptr);
+    RunDialog([](sim::ui::Dialog& d) {
+        d.Minimise();
+        EXPECT_TRUE(IsIconic(d.hwnd()));
+        ASSERT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons.size(), 1u);
+        EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons[0].x, -15);
+        d.Restore();
+        EXPECT_FALSE(IsIconic(d.hwnd()));
+        EXPECT_EQ(d.ClientRect().right, 425);
+        EXPECT_TRUE(sim::ui::SurfaceOf(d.hwnd()).icons.empty()) << "restoring repaints";
+        d.Esc();
+    });
+}
+
+TEST_F(WindowTest, DcAndGdiAccounting) {
+    HWND none = nullptr;
+    HDC a = GetDC(none), b = GetDC(none);
+    EXPECT_EQ(sim::ui::OutstandingDCs(), 2u);
+    EXPECT_EQ(ReleaseDC(none, a), 1);
+    EXPECT_EQ(ReleaseDC(none, b), 1);
+    EXPECT_EQ(sim::ui::OutstandingDCs(), 0u);
+
+    sim::InjectFault({sim::Api::GetDC, 1});
+    EXPECT_EQ(GetDC(none), nullptr);
+    sim::InjectFault({sim::Api::CreateFontIndirect, 1});
+    LOGFONTA lf{};
+    EXPECT_EQ(CreateFontIndirectA(&lf), nullptr);
+
+    HFONT f = CreateFontIndirectA(&lf);
+    HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 8);
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 2u);
+    EXPECT_TRUE(DeleteObject(GetStockObject(DEFAULT_GUI_FONT))) << "stock objects are not counted";
+    EXPECT_TRUE(DeleteObject(f));
+    EXPECT_TRUE(ImageList_Destroy(il));
+    EXPECT_FALSE(ImageList_Destroy(il));
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+}
+
+TEST_F(WindowTest, ImageListFromTheBitmapResourceBelongsToTheListView) {
+    if (sim::res::BitmapFile(129).empty())
+        GTEST_SKIP() << "no bitmap 129 in the resource file";
+    HIMAGELIST il = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), 16, 8,
+                                         RGB(128, 0, 0), IMAGE_BITMAP, LR_DEFAULTCOLOR);
+    ASSERT_NE(il, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(il), 5);
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 1u);
+    RunDialog([&](sim::ui::Dialog& d) {
+        HWND list = GetDlgItem(d.hwnd(), kList);
+        EXPECT_EQ(SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)il), 0);
+        EXPECT_EQ(SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)il), (LRESULT)il);
+        d.Esc();
+    });
+    // Without LVS_SHAREIMAGELISTS the list view destroyed it with itself.
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+    EXPECT_FALSE(ImageList_Destroy(il));
+}
+
+} // namespace

@@ -1,0 +1,426 @@
+// sim's dialog manager: template geometry, the modal loop and its scripted user, keyboard and
+// close-box routing, F1 help, timers and posted messages.
+#include "sim_window_testing.h"
+
+#include <cstdlib>
+
+namespace {
+
+using namespace simwintest;
+
+// ---- dialog units ----
+
+struct MappingCase {
+    int cx, cy;            // template size, dialog units
+    LONG clientW, clientH; // pixels
+};
+
+class DialogUnits : public WindowTest, public ::testing::WithParamInterface<MappingCase> {};
+
+TEST_P(DialogUnits, ClientAreaIsTheTemplateSizeInPixels) {
+    const MappingCase& c = GetParam();
+    sim::ui::AddTestTemplate(TestTemplate(9100, c.cx, c.cy));
+    RunDialog(
+        [&](sim::ui::Dialog& d) {
+            RECT cr = d.ClientRect();
+            EXPECT_EQ(cr.right, c.clientW);
+            EXPECT_EQ(cr.bottom, c.clientH);
+            // A modal frame of 3 and a caption of 19 pixels around the client area.
+            RECT wr = d.WindowRect();
+            EXPECT_EQ(wr.right - wr.left, c.clientW + 6);
+            EXPECT_EQ(wr.bottom - wr.top, c.clientH + 25);
+            d.Esc();
+        },
+        9100);
+}
+
+// 1.5 px per horizontal and 1.625 px per vertical unit, halves rounded away from zero.
+INSTANTIATE_TEST_SUITE_P(Sizes, DialogUnits,
+                         ::testing::Values(MappingCase{283, 268, 425, 436},
+                                           MappingCase{183, 164, 275, 267},
+                                           MappingCase{4, 8, 6, 13}, MappingCase{1, 1, 2, 2}));
+
+TEST_F(WindowTest, ControlsArePlacedInPixelsOfTheClientArea) {
+    RunDialog([](sim::ui::Dialog& d) {
+        struct {
+            int id;
+            RECT px; // client coordinates
+        } cases[] = {
+            {IDOK, {326, 13, 394, 36}},     // 217, 8, 45, 14
+            {kList, {17, 10, 202, 160}},    // 11, 6, 123, 92
+            {kGroup, {221, 189, 409, 293}}, // 147, 116, 125, 64
+        };
+        for (const auto& c : cases) {
+            RECT r;
+            ASSERT_TRUE(GetWindowRect(GetDlgItem(d.hwnd(), c.id), &r));
+            POINT tl{r.left, r.top}, br{r.right, r.bottom};
+            ScreenToClient(d.hwnd(), &tl);
+            ScreenToClient(d.hwnd(), &br);
+            EXPECT_EQ(tl.x, c.px.left) << c.id;
+            EXPECT_EQ(tl.y, c.px.top) << c.id;
+            EXPECT_EQ(br.x, c.px.right) << c.id;
+            EXPECT_EQ(br.y, c.px.bottom) << c.id;
+        }
+        d.Esc();
+    });
+}
+
+TEST_F(WindowTest, MainTemplateOfTheResourceFileMapsToItsPixelSize) {
+    if (!sim::res::FindDialog(102))
+        GTEST_SKIP() << "no template 102 in the resource file";
+    sim::ui::OnDialog(102, [](sim::ui::Dialog& d) {
+        RECT cr = d.ClientRect();
+        EXPECT_EQ(cr.right, 425);
+        EXPECT_EQ(cr.bottom, 436);
+        d.Esc();
+    });
+    R().endOnOkCancel = true;
+    DialogBoxParamA(nullptr, MAKEINTRESOURCEA(102), nullptr, TestProc, 0);
+}
+
+// ---- the modal run ----
+
+TEST_F(WindowTest, RunSendsInitThenEndsWithTheEndDialogResultAndDestroys) {
+    R().hook = [](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR*) {
+        if (msg == WM_COMMAND && LOWORD(wp) == kApply)
+            EndDialog(h, 42);
+        return false;
+    };
+    HWND seen = nullptr;
+    INT_PTR r = RunDialog([&](sim::ui::Dialog& d) {
+        seen = d.hwnd();
+        EXPECT_EQ(GetActiveWindow(), d.hwnd());
+        d.Click(kApply);
+        EXPECT_FALSE(d.IsOpen());
+        d.Click(IDOK); // too late: the dialog has ended
+    });
+    EXPECT_EQ(r, 42);
+    EXPECT_EQ(R().log,
+              (std::vector<std::string>{"init", "command 103 0x0", "destroy", "ncdestroy"}));
+    EXPECT_FALSE(IsWindow(seen));
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(sim::ui::DialogsRun(), std::vector<int>{kTestDialog});
+    EXPECT_EQ(sim::ui::UnscriptedDialogs(), 0u);
+}
+
+TEST_F(WindowTest, MissingTemplateOrInjectedFailureGivesMinusOne) {
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(4242), nullptr, TestProc, 0), -1);
+    sim::InjectFault({sim::Api::DialogBoxParam});
+    EXPECT_EQ(RunDialog([](sim::ui::Dialog& d) { d.Enter(); }), -1);
+    EXPECT_TRUE(R().log.empty());
+}
+
+TEST_F(WindowTest, UnscriptedDialogIsCancelledAndCounted) {
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kTestDialog), nullptr, TestProc, 0),
+              IDCANCEL);
+    // A script that leaves the dialog open counts as well.
+    EXPECT_EQ(RunDialog([](sim::ui::Dialog&) {}), IDCANCEL);
+    EXPECT_EQ(sim::ui::UnscriptedDialogs(), 2u);
+}
+
+struct FocusCase {
+    const char* name;
+    BOOL initResult;
+    bool disableOk;
+    int focus;
+};
+
+class InitialFocus : public WindowTest, public ::testing::WithParamInterface<FocusCase> {};
+
+TEST_P(InitialFocus, GoesToTheFirstUsableTabStopOnlyWhenInitReturnsTrue) {
+    const FocusCase& c = GetParam();
+    R().initResult = c.initResult;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG && c.disableOk)
+            EnableWindow(GetDlgItem(h, IDOK), FALSE);
+        return false;
+    };
+    RunDialog([&](sim::ui::Dialog& d) {
+        EXPECT_EQ(d.FocusId(), c.focus) << c.name;
+        d.Esc();
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InitialFocus,
+                         ::testing::Values(FocusCase{"true", TRUE, false, IDOK},
+                                           FocusCase{"false", FALSE, false, 0},
+                                           FocusCase{"first disabled", TRUE, true, IDCANCEL}));
+
+// ---- keyboard and close box ----
+
+struct RouteCase {
+    const char* name;
+    std::function<void(sim::ui::Dialog&)> act;
+    bool procHandlesClose; // the procedure answers WM_SYSCOMMAND / WM_CLOSE itself
+    bool disableCancel;
+    std::vector<std::string> commands; // WM_COMMAND lines, in order
+    INT_PTR result;
+};
+
+class Routing : public WindowTest, public ::testing::WithParamInterface<RouteCase> {};
+
+TEST_P(Routing, KeysAndCloseBoxBecomeCommands) {
+    const RouteCase& c = GetParam();
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR* res) {
+        if (msg == WM_INITDIALOG && c.disableCancel)
+            EnableWindow(GetDlgItem(h, IDCANCEL), FALSE);
+        if ((msg == WM_SYSCOMMAND || msg == WM_CLOSE) && c.procHandlesClose) {
+            *res = TRUE;
+            return true;
+        }
+        return false;
+    };
+    INT_PTR r = RunDialog([&](sim::ui::Dialog& d) {
+        c.act(d);
+        if (d.IsOpen())
+            EndDialog(d.hwnd(), 77);
+    });
+    EXPECT_EQ(Lines("command"), c.commands) << c.name;
+    EXPECT_EQ(r, c.result) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Routing,
+    ::testing::Values(
+        RouteCase{"Enter clicks the default button",
+                  [](sim::ui::Dialog& d) { d.Enter(); },
+                  false,
+                  false,
+                  {"command 1 0x0"},
+                  IDOK},
+        RouteCase{"Enter clicks the push button that has the focus",
+                  [](sim::ui::Dialog& d) {
+                      SetFocus(GetDlgItem(d.hwnd(), kApply));
+                      d.Enter();
+                  },
+                  false,
+                  false,
+                  {"command 103 0x0"},
+                  77},
+        RouteCase{"Enter in the list uses the default button",
+                  [](sim::ui::Dialog& d) {
+                      d.ClickListBelowRows(kList);
+                      d.Enter();
+                  },
+                  false,
+                  false,
+                  {"command 1 0x0"},
+                  IDOK},
+        RouteCase{
+            "Esc", [](sim::ui::Dialog& d) { d.Esc(); }, false, false, {"command 2 0x0"}, IDCANCEL},
+        RouteCase{"Esc even with Cancel disabled",
+                  [](sim::ui::Dialog& d) { d.Esc(); },
+                  false,
+                  true,
+                  {"command 2 0x0"},
+                  IDCANCEL},
+        RouteCase{"close box posts Cancel",
+                  [](sim::ui::Dialog& d) { d.CloseBox(); },
+                  false,
+                  false,
+                  {"command 2 0x0"},
+                  IDCANCEL},
+        RouteCase{"close box handled by the procedure",
+                  [](sim::ui::Dialog& d) { d.CloseBox(); },
+                  true,
+                  false,
+                  {},
+                  77},
+        RouteCase{"close box with Cancel disabled does nothing",
+                  [](sim::ui::Dialog& d) { d.CloseBox(); },
+                  false,
+                  true,
+                  {},
+                  77},
+        RouteCase{"click on a disabled button does nothing",
+                  [](sim::ui::Dialog& d) {
+                      EnableWindow(GetDlgItem(d.hwnd(), kApply), FALSE);
+                      d.Click(kApply);
+                  },
+                  false,
+                  false,
+                  {},
+                  77},
+        RouteCase{"click on a hidden button does nothing",
+                  [](sim::ui::Dialog& d) {
+                      ShowWindow(GetDlgItem(d.hwnd(), kApply), SW_HIDE);
+                      d.Click(kApply);
+                  },
+                  false,
+                  false,
+                  {},
+                  77}));
+
+TEST_F(WindowTest, CloseBoxGoesThroughSysCommandAndClose) {
+    RunDialog([](sim::ui::Dialog& d) { d.CloseBox(); });
+    EXPECT_EQ(R().log, (std::vector<std::string>{"init", "syscommand 0xF060", "close",
+                                                 "command 2 0x0", "destroy", "ncdestroy"}));
+}
+
+TEST_F(WindowTest, PostedMessagesArriveBeforeTheNextAction) {
+    RunDialog([](sim::ui::Dialog& d) {
+        PostMessageA(d.hwnd(), WM_COMMAND, kApply, 0);
+        EXPECT_TRUE(Lines("command").empty()) << "not while the script runs";
+        d.Click(kApply);
+        EXPECT_EQ(Lines("command"),
+                  (std::vector<std::string>{"command 103 0x0", "command 103 0x0"}));
+        d.Esc();
+    });
+}
+
+// ---- F1 ----
+
+struct HelpCase {
+    bool shift, ctrl, alt;
+    bool focusOnList;
+    std::vector<std::string> help;
+};
+
+class F1Help : public WindowTest, public ::testing::WithParamInterface<HelpCase> {};
+
+TEST_P(F1Help, ReachesTheDialogAsWmHelpWithTheModifiersHeld) {
+    const HelpCase& c = GetParam();
+    RunDialog([&](sim::ui::Dialog& d) {
+        if (c.focusOnList)
+            SetFocus(GetDlgItem(d.hwnd(), kList));
+        d.F1(c.shift, c.ctrl, c.alt);
+        EXPECT_EQ(GetKeyState(VK_SHIFT), 0) << "released afterwards";
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("help"), c.help);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, F1Help,
+    ::testing::Values(HelpCase{false, false, false, false, {"help 1"}}, // focus on OK
+                      HelpCase{false, false, false, true, {"help 100"}},
+                      HelpCase{true, false, false, false, {"help 1+shift"}},
+                      HelpCase{false, true, false, false, {"help 1+ctrl"}},
+                      HelpCase{true, true, false, false, {"help 1+shift+ctrl"}},
+                      HelpCase{false, false, true, false, {}})); // Alt+F1 is a system key
+
+TEST_F(WindowTest, F1WithNoFocusHelpsTheDialogItself) {
+    R().initResult = FALSE;
+    RunDialog([](sim::ui::Dialog& d) {
+        d.F1();
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("help"), std::vector<std::string>{"help 0"});
+}
+
+TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
+    EXPECT_TRUE(WinHelpA(nullptr, "C:\\A.HLP", HELP_CONTEXT, 0x20066));
+    sim::InjectFault({sim::Api::WinHelp});
+    EXPECT_FALSE(WinHelpA(nullptr, "C:\\A.HLP", HELP_QUIT, 0));
+    ASSERT_EQ(sim::ui::HelpCalls().size(), 2u);
+    EXPECT_EQ(sim::ui::HelpCalls()[0].file, "C:\\A.HLP");
+    EXPECT_EQ(sim::ui::HelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(sim::ui::HelpCalls()[0].data, 0x20066u);
+    EXPECT_EQ(sim::ui::HelpCalls()[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+// ---- timers ----
+
+struct TimerCase {
+    std::vector<DWORD> advances;
+    int killAfterTicks; // 0: never
+    std::size_t ticks;
+};
+
+class Timers : public WindowTest, public ::testing::WithParamInterface<TimerCase> {};
+
+TEST_P(Timers, FireOncePerElapsedPeriodUntilKilled) {
+    const TimerCase& c = GetParam();
+    int ticks = 0;
+    R().hook = [&](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG) {
+            EXPECT_EQ(SetTimer(h, 7, 200, nullptr), 7u);
+        }
+        if (msg == WM_TIMER && ++ticks == c.killAfterTicks) {
+            EXPECT_TRUE(KillTimer(h, wp));
+        }
+        return false;
+    };
+    RunDialog([&](sim::ui::Dialog& d) {
+        for (DWORD ms : c.advances)
+            sim::ui::AdvanceClock(ms);
+        EXPECT_EQ(sim::ui::LiveTimerCount(), c.killAfterTicks ? 0u : 1u);
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("timer").size(), c.ticks);
+    EXPECT_EQ(sim::ui::LiveTimerCount(), 0u) << "timers die with their window";
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, Timers,
+                         ::testing::Values(TimerCase{{199}, 0, 0}, TimerCase{{199, 1}, 0, 1},
+                                           TimerCase{{1000}, 0, 5},
+                                           TimerCase{{150, 150, 150}, 0, 2},
+                                           TimerCase{{1000}, 1, 1}, TimerCase{{250, 1000}, 2, 2}));
+
+TEST_F(WindowTest, SetTimerCanBeMadeToFail) {
+    sim::InjectFault({sim::Api::SetTimer});
+    UINT_PTR id = 1;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG)
+            id = SetTimer(h, 1, 200, nullptr);
+        return false;
+    };
+    RunDialog([](sim::ui::Dialog& d) {
+        sim::ui::AdvanceClock(1000);
+        d.Esc();
+    });
+    EXPECT_EQ(id, 0u);
+    EXPECT_TRUE(Lines("timer").empty());
+}
+
+// ---- nested dialogs ----
+
+TEST_F(WindowTest, NestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
+    sim::ui::AddTestTemplate(TestTemplate(9200));
+    R().hook = [](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR* res) {
+        if (msg == WM_COMMAND && LOWORD(wp) == kApply) {
+            DialogBoxParamA(nullptr, MAKEINTRESOURCEA(9200), h, TestProc, 0);
+            *res = TRUE;
+            return true;
+        }
+        return false;
+    };
+    sim::ui::OnDialog(9200, [](sim::ui::Dialog& inner) {
+        HWND outer = GetWindow(inner.hwnd(), GW_OWNER);
+        EXPECT_NE(outer, nullptr);
+        EXPECT_FALSE(IsWindowEnabled(outer));
+        EXPECT_EQ(GetActiveWindow(), inner.hwnd());
+        inner.Esc();
+    });
+    RunDialog([](sim::ui::Dialog& d) {
+        HDC dc = GetDC(d.hwnd());
+        RECT r{10, 10, 20, 20};
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        ReleaseDC(d.hwnd(), dc);
+        d.Click(kApply);
+        // The dialog class saves the bits under a dialog: the owner's drawing comes back intact.
+        EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).fills.size(), 1u);
+        EXPECT_TRUE(IsWindowEnabled(d.hwnd()));
+        EXPECT_EQ(d.FocusId(), kApply);
+        d.Esc();
+    });
+    EXPECT_EQ(sim::ui::DialogsRun(), (std::vector<int>{kTestDialog, 9200}));
+}
+
+// ---- window data ----
+
+TEST_F(WindowTest, DialogWindowDataSlotsAreSeparate) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND h = d.hwnd();
+        SetWindowLongPtrA(h, DWLP_USER, 1234);
+        SetWindowLongPtrA(h, GWLP_USERDATA, 5678);
+        EXPECT_EQ(GetWindowLongPtrA(h, DWLP_USER), 1234);
+        EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), 5678);
+        EXPECT_EQ(GetWindowLongPtrA(h, DWLP_DLGPROC), reinterpret_cast<LONG_PTR>(&TestProc));
+        EXPECT_TRUE(GetWindowLongPtrA(h, GWL_STYLE) & WS_VISIBLE);
+        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(h, kApply), GWLP_ID), kApply);
+        d.Esc();
+    });
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// A tiny dialog procedure for sim's window system tests: it records the messages a dialog gets
+// and lets each test answer them, with test-only templates built in code.
+#pragma once
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <sim/machine.h>
+#include <sim/resources.h>
+#include <sim/ui.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace simwintest {
+
+constexpr int kTestDialog = 9001;
+constexpr int kList = 100, kEdit = 101, kSpin = 102, kApply = 103, kGroup = 104;
+
+// OK (default), Cancel, Apply push buttons; a list view; an edit box with an auto-buddy up-down;
+// a group box.
+inline sim::res::DialogTemplate TestTemplate(int id = kTestDialog, int cx = 283, int cy = 268) {
+    sim::res::DialogTemplate t;
+    t.id = id;
+    t.caption = "Test";
+    t.fontFace = "MS Sans Serif";
+    t.pointSize = 8;
+    t.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+    t.cx = cx;
+    t.cy = cy;
+    auto add = [&](int cid, const char* cls, const char* text, DWORD style, int x, int y, int w,
+                   int h) {
+        sim::res::DialogItem it;
+        it.id = cid;
+        it.windowClass = cls;
+        it.text = text;
+        it.style = WS_CHILD | WS_VISIBLE | style;
+        it.x = x;
+        it.y = y;
+        it.cx = w;
+        it.cy = h;
+        t.items.push_back(it);
+    };
+    add(IDOK, "Button", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 217, 8, 45, 14);
+    add(IDCANCEL, "Button", "Cancel", WS_TABSTOP, 217, 28, 45, 14);
+    add(kList, "SysListView32", "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 11, 6, 123,
+        92);
+    add(kEdit, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 67, 110, 29, 16);
+    add(kSpin, "msctls_updown32", "Spin1",
+        UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS, 102, 112, 14, 15);
+    add(kApply, "Button", "&Apply", WS_TABSTOP, 217, 48, 45, 14);
+    add(kGroup, "Button", "Group", BS_GROUPBOX, 147, 116, 125, 64);
+    return t;
+}
+
+// What the test dialog procedure saw, and how it answers.
+struct Recorder {
+    std::vector<std::string> log;
+    // Called first; returning true means the message was handled with *result.
+    std::function<bool(HWND, UINT, WPARAM, LPARAM, INT_PTR*)> hook;
+    BOOL initResult = TRUE;
+    bool endOnOkCancel = true;
+};
+
+inline Recorder& R() {
+    static Recorder r;
+    return r;
+}
+
+inline std::string Hex(UINT v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", v);
+    return buf;
+}
+
+inline INT_PTR CALLBACK TestProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    Recorder& r = R();
+    switch (msg) {
+    case WM_INITDIALOG:
+        r.log.push_back("init");
+        break;
+    case WM_COMMAND:
+        r.log.push_back("command " + std::to_string(LOWORD(wp)) + " " + Hex(HIWORD(wp)));
+        break;
+    case WM_NOTIFY: {
+        const NMHDR* nm = reinterpret_cast<const NMHDR*>(lp);
+        if (nm->code == NM_CLICK) {
+            r.log.push_back("click " +
+                            std::to_string(reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem));
+        } else if (nm->code == UDN_DELTAPOS) {
+            const NMUPDOWN* ud = reinterpret_cast<const NMUPDOWN*>(lp);
+            r.log.push_back("deltapos " + std::to_string(ud->iPos) + " " +
+                            std::to_string(ud->iDelta));
+        }
+        break;
+    }
+    case WM_HELP: {
+        const HELPINFO* hi = reinterpret_cast<const HELPINFO*>(lp);
+        std::string mods;
+        if (GetKeyState(VK_SHIFT) < 0)
+            mods += "+shift";
+        if (GetKeyState(VK_CONTROL) < 0)
+            mods += "+ctrl";
+        if (GetKeyState(VK_MENU) < 0)
+            mods += "+alt";
+        r.log.push_back("help " + std::to_string(hi->iCtrlId) + mods);
+        break;
+    }
+    case WM_TIMER:
+        r.log.push_back("timer " + std::to_string(wp));
+        break;
+    case WM_SYSCOMMAND:
+        r.log.push_back("syscommand " + Hex(static_cast<UINT>(wp & 0xFFF0)));
+        break;
+    case WM_CLOSE:
+        r.log.push_back("close");
+        break;
+    case WM_DESTROY:
+        r.log.push_back("destroy");
+        break;
+    case WM_NCDESTROY:
+        r.log.push_back("ncdestroy");
+        break;
+    default:
+        break;
+    }
+    INT_PTR result = 0;
+    if (r.hook && r.hook(h, msg, wp, lp, &result))
+        return result;
+    if (msg == WM_INITDIALOG)
+        return r.initResult;
+    if (msg == WM_COMMAND && r.endOnOkCancel && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        EndDialog(h, LOWORD(wp));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Runs the test dialog with one script and returns DialogBoxParamA's result.
+inline INT_PTR RunDialog(const sim::ui::Script& script, int id = kTestDialog) {
+    sim::ui::OnDialog(id, script);
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr, TestProc, 0);
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::Reset();
+        R() = Recorder{};
+        sim::ui::AddTestTemplate(TestTemplate());
+    }
+    void TearDown() override {
+        EXPECT_EQ(sim::ui::OutstandingDCs(), 0u);
+        EXPECT_TRUE(sim::Misuses().empty());
+        R() = Recorder{};
+    }
+    // The log lines that start with `prefix`, in order.
+    static std::vector<std::string> Lines(const std::string& prefix) {
+        std::vector<std::string> out;
+        for (const std::string& l : R().log)
+            if (l.compare(0, prefix.size(), prefix) == 0)
+                out.push_back(l);
+        return out;
+    }
+};
+
+} // namespace simwintest

@@ -56,8 +56,9 @@ TEST(CalcStartupUsableMemory, Thresholds) {
         DWORD budget = 0;
         EXPECT_EQ(CalcStartupUsableMemory(c.totalPhys, c.poolSize, &budget), c.admitted)
             << c.totalPhys;
-        if (c.admitted)
+        if (c.admitted) {
             EXPECT_EQ(budget, c.budget) << c.totalPhys;
+        }
     }
 }
 

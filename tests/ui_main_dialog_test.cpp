@@ -77,7 +77,7 @@ std::vector<Drawn> StatusTexts(HWND hwnd) {
 
 // Where a status line of that text starts.
 int CentreX(const std::string& text) {
-    return (170 - sim::ui::kCharWidth * static_cast<int>(text.size())) / 2 + 234;
+    return (170 - sim::ui::TextWidth(text.data(), static_cast<int>(text.size()))) / 2 + 234;
 }
 
 size_t FillsOf(HWND hwnd, COLORREF colour) {
@@ -346,20 +346,31 @@ TEST_P(MainPanelTest, PropertiesPanel) {
 
 INSTANTIATE_TEST_SUITE_P(Entries, MainPanelTest, ::testing::ValuesIn(kPanelCases));
 
-// Every character is kCharWidth wide, so the line widths are multiples of it; 175 shows that the
-// half of a negative remainder truncates toward zero (-5 / 2 is -2, not -3).
+// 171 and 175 show that the half of a negative remainder truncates toward zero (-1 / 2 is 0 and
+// -5 / 2 is -2, where rounding down would give -1 and -3).
 struct CentreCase {
     int width;
     int x;
 };
 
-const CentreCase kCentreCases[] = {{165, 236}, {170, 234}, {175, 232}, {180, 229}};
+const CentreCase kCentreCases[] = {{165, 236}, {169, 234}, {170, 234}, {171, 234},
+                                   {172, 233}, {175, 232}, {180, 229}};
+
+// A line of exactly that many pixels in sim's metric: characters, then blanks for the rest.
+std::string LineOfWidth(int width) {
+    int blanks = 0;
+    while ((width - blanks * sim::ui::kBlankWidth) % sim::ui::kCharWidth != 0)
+        ++blanks;
+    int chars = (width - blanks * sim::ui::kBlankWidth) / sim::ui::kCharWidth;
+    return std::string(chars, 'x') + std::string(blanks, ' ');
+}
 
 class MainCentreTest : public MainDialogTest, public ::testing::WithParamInterface<CentreCase> {};
 
 TEST_P(MainCentreTest, StatusLinesAreCentred) {
     const CentreCase& c = GetParam();
-    std::string line(c.width / sim::ui::kCharWidth, 'x');
+    std::string line = LineOfWidth(c.width);
+    ASSERT_EQ(sim::ui::TextWidth(line.data(), static_cast<int>(line.size())), c.width);
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         dlg.DrawStatus(line.c_str(), line.c_str());
         EXPECT_EQ(StatusTexts(d.hwnd()), (std::vector<Drawn>{{c.x, 120, line}, {c.x, 136, line}}));
@@ -394,7 +405,7 @@ TEST_F(MainDialogTest, StartStatusShowsOnceAfter200Milliseconds) {
         sim::ui::AdvanceClock(199);
         EXPECT_EQ(FillsOf(d.hwnd(), kStatusColour), 0u);
         sim::ui::AdvanceClock(1);
-        EXPECT_EQ(StatusTexts(d.hwnd()), (std::vector<Drawn>{{271, 120, "Running on drive S:"}}));
+        EXPECT_EQ(StatusTexts(d.hwnd()), (std::vector<Drawn>{{273, 120, "Running on drive S:"}}));
         EXPECT_EQ(sim::ui::LiveTimerCount(), 0u);
         sim::ui::AdvanceClock(5000);
         EXPECT_EQ(FillsOf(d.hwnd(), kStatusColour), 1u) << "shown once";
@@ -456,7 +467,7 @@ TEST_P(MainSelectTest, CopiesThePickIntoTheRecord) {
         std::string line1 = std::string("Drive ") + c.dosDevice + " configured";
         EXPECT_EQ(StatusTexts(d.hwnd()),
                   (std::vector<Drawn>{{CentreX(line1), 120, line1},
-                                      {259, 136, "Click on \"OK\" to confirm"}}));
+                                      {261, 136, "Click on \"OK\" to confirm"}}));
         d.Esc();
     });
     EXPECT_EQ(m_config.Start, 0u) << c.name;

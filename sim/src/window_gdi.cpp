@@ -462,7 +462,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
     if (GdiObject* f = Obj(dc->font);
         f && f->type == ObjType::Font && !f->stock && f->lf.lfHeight != 0)
         height = std::abs(static_cast<int>(f->lf.lfHeight));
-    psizl->cx = c * sim::ui::kCharWidth;
+    psizl->cx = sim::ui::TextWidth(lpString, c);
     psizl->cy = height;
     return TRUE;
 }
@@ -657,3 +657,10 @@ std::size_t OutstandingGdiObjects() {
 }
 
 } // namespace sim::ui
+
+int sim::ui::TextWidth(const char* text, int length) {
+    int width = 0;
+    for (int i = 0; i < length; ++i)
+        width += text[i] == ' ' ? kBlankWidth : kCharWidth;
+    return width;
+}

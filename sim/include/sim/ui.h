@@ -110,9 +110,12 @@ struct Surface {
 };
 // What has been drawn on the window's client area since its last repaint.
 const Surface& SurfaceOf(HWND hwnd);
-// Text metric used by GetTextExtentPoint32A: every character is this many pixels wide, for
-// every font; the height is the font's |lfHeight| (or 13 for the system font).
+// Text metric used by GetTextExtentPoint32A, for every font: a blank is kBlankWidth pixels
+// wide and every other character kCharWidth, so that any width from 12 pixels on can be
+// composed; the height is the font's |lfHeight| (or 13 for the system font).
 constexpr int kCharWidth = 5;
+constexpr int kBlankWidth = 4;
+int TextWidth(const char* text, int length);
 
 // Device contexts obtained and not released; GDI objects (fonts, image lists, icons, bitmaps)
 // created and not deleted.

@@ -8,13 +8,47 @@
 CDriverConfig* g_pDriverConfig = nullptr;
 
 namespace {
-void ShowErrorBox(const char* pszText) {
-    OwnerlessMessageBox(pszText, HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
-}
-
 const char kMsgPoolNotAltered[] = "Warning, unable to alter NonPagedPool setting";
 const char kMsgValueNotWritten[] = "Error, unable to write Halcyonix registry value";
 } // namespace
+
+void CDriverConfig::ShowErrorBox(const char* pszText) {
+    OwnerlessMessageBox(pszText, HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
+}
+
+void CDriverConfig::CloseKey(HKEY* phKey) {
+    RegCloseKey(*phKey);
+    *phKey = NULL;
+}
+
+BOOL CDriverConfig::OpenKey(const char* pszPath, HKEY* phKey) {
+    lLastError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, KEY_ALL_ACCESS, phKey);
+    if (lLastError == ERROR_SUCCESS)
+        return TRUE;
+    *phKey = NULL;
+    return FALSE;
+}
+
+BOOL CDriverConfig::CreateKey(const char* pszPath, const char* pszClass, HKEY* phKey) {
+    // The class parameter is not const in the API's signature only; it is never written to.
+    lLastError =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, const_cast<LPSTR>(pszClass),
+                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, phKey, &dwDisposition);
+    if (lLastError == ERROR_SUCCESS)
+        return TRUE;
+    *phKey = NULL;
+    return FALSE;
+}
+
+BOOL CDriverConfig::SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData,
+                             DWORD cbData) {
+    lLastError = RegSetValueExA(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), cbData);
+    return lLastError == ERROR_SUCCESS;
+}
+
+BOOL CDriverConfig::SetDword(HKEY hKey, const char* pszName, DWORD dwValue) {
+    return SetValue(hKey, pszName, REG_DWORD, &dwValue, sizeof dwValue);
+}
 
 CDriverConfig::CDriverConfig()
     : hMemoryKey(NULL), hEventSourceKey(NULL), hGroupOrderKey(NULL), hServiceKey(NULL),
@@ -43,9 +77,9 @@ BOOL CDriverConfig::ReadInstalledConfig() {
     BOOL bParametersOpen = lOpenStatus == ERROR_SUCCESS;
     if (!bServiceOpen || !bParametersOpen) {
         if (bServiceOpen)
-            RegCloseKey(hServiceKey);
+            CloseKey(&hServiceKey);
         if (bParametersOpen)
-            RegCloseKey(hParametersKey);
+            CloseKey(&hParametersKey);
         hServiceKey = hParametersKey = NULL;
         return FALSE;
     }
@@ -70,86 +104,55 @@ BOOL CDriverConfig::ReadInstalledConfig() {
         DosDevice[cbString < sizeof DosDevice ? cbString : sizeof DosDevice - 1] = '\0';
     }
 
-    RegCloseKey(hServiceKey);
-    RegCloseKey(hParametersKey);
-    hServiceKey = hParametersKey = NULL;
+    CloseKey(&hServiceKey);
+    CloseKey(&hParametersKey);
     return bAllRead && bDosDeviceRead;
 }
 
-namespace {
-// Sets a REG_DWORD value; the result code of the call.
-LONG SetDword(HKEY hKey, const char* pszName, DWORD dwValue) {
-    return RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof dwValue);
-}
-} // namespace
-
 BOOL CDriverConfig::WriteConfig(BOOL bSkipPoolSize) {
     if (!bSkipPoolSize) {
-        lLastError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_MEMORY_MANAGEMENT, 0, KEY_ALL_ACCESS,
-                                   &hMemoryKey);
-        if (lLastError != ERROR_SUCCESS) {
-            hMemoryKey = NULL;
+        if (!OpenKey(HX_KEY_MEMORY_MANAGEMENT, &hMemoryKey)) {
             AfxMessageBox(kMsgPoolNotAltered);
             return FALSE;
         }
-        lLastError = SetDword(hMemoryKey, "NonPagedPoolSize", NonPagedPoolSize);
-        LONG lSetResult = lLastError;
-        RegCloseKey(hMemoryKey);
-        hMemoryKey = NULL;
-        if (lSetResult != ERROR_SUCCESS) {
+        BOOL bSet = SetDword(hMemoryKey, "NonPagedPoolSize", NonPagedPoolSize);
+        CloseKey(&hMemoryKey);
+        if (!bSet) {
             AfxMessageBox(kMsgPoolNotAltered);
             return FALSE;
         }
     }
 
-    char szClass[] = HX_CLASS_DRIVER_KEYS;
-    lLastError =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_SERVICE, 0, szClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &hServiceKey, &dwDisposition);
-    if (lLastError != ERROR_SUCCESS) {
-        hServiceKey = NULL;
+    if (!CreateKey(HX_KEY_SERVICE, HX_CLASS_DRIVER_KEYS, &hServiceKey)) {
         ShowErrorBox("Error, couldn't create Halcyonix registry key");
         return FALSE;
     }
-    static const BYTE kGroup[] = HX_GROUP_NAME;
-    if ((lLastError = SetDword(hServiceKey, "ErrorControl", 1)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hServiceKey, "Start", Start)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hServiceKey, "Type", 1)) != ERROR_SUCCESS ||
-        (lLastError = RegSetValueExA(hServiceKey, "Group", 0, REG_SZ, kGroup, sizeof kGroup)) !=
-            ERROR_SUCCESS) {
+    static const char kGroup[] = HX_GROUP_NAME;
+    if (!SetDword(hServiceKey, "ErrorControl", 1) || !SetDword(hServiceKey, "Start", Start) ||
+        !SetDword(hServiceKey, "Type", 1) ||
+        !SetValue(hServiceKey, "Group", REG_SZ, kGroup, sizeof kGroup)) {
         ShowErrorBox(kMsgValueNotWritten);
-        RegCloseKey(hServiceKey);
-        hServiceKey = NULL;
+        CloseKey(&hServiceKey);
         return FALSE;
     }
-    RegCloseKey(hServiceKey);
-    hServiceKey = NULL;
+    CloseKey(&hServiceKey);
 
-    lLastError =
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_PARAMETERS, 0, szClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &hParametersKey, &dwDisposition);
-    if (lLastError != ERROR_SUCCESS) {
-        hParametersKey = NULL;
+    if (!CreateKey(HX_KEY_PARAMETERS, HX_CLASS_DRIVER_KEYS, &hParametersKey)) {
         ShowErrorBox("Error, couldn't create Halcyonix Parameters registry key");
         return FALSE;
     }
     // The drive letter and colon only, without a NUL: the driver reads exactly two bytes.
     const DWORD cbDosDevice = 2;
-    if ((lLastError = SetDword(hParametersKey, "BreakOnEntry", BreakOnEntry)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hParametersKey, "DebugLevel", DebugLevel)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hParametersKey, "Drive", Drive)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hParametersKey, "Partition", Partition)) != ERROR_SUCCESS ||
-        (lLastError = SetDword(hParametersKey, "DiskSize", DiskSize)) != ERROR_SUCCESS ||
-        (lLastError = RegSetValueExA(hParametersKey, "DosDevice", 0, REG_SZ,
-                                     reinterpret_cast<const BYTE*>(DosDevice), cbDosDevice)) !=
-            ERROR_SUCCESS) {
+    if (!SetDword(hParametersKey, "BreakOnEntry", BreakOnEntry) ||
+        !SetDword(hParametersKey, "DebugLevel", DebugLevel) ||
+        !SetDword(hParametersKey, "Drive", Drive) ||
+        !SetDword(hParametersKey, "Partition", Partition) ||
+        !SetDword(hParametersKey, "DiskSize", DiskSize) ||
+        !SetValue(hParametersKey, "DosDevice", REG_SZ, DosDevice, cbDosDevice)) {
         ShowErrorBox(kMsgValueNotWritten);
-        RegCloseKey(hParametersKey);
-        hParametersKey = NULL;
+        CloseKey(&hParametersKey);
         return FALSE;
     }
-    RegCloseKey(hParametersKey);
-    hParametersKey = NULL;
+    CloseKey(&hParametersKey);
     return TRUE;
 }

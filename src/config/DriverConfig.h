@@ -42,6 +42,16 @@ public:
 private:
     BOOL PrepareServiceGroupOrder();
     BOOL RegisterEventSource();
+
+    // Each registry step keeps its result code in lLastError and reports success.
+    BOOL OpenKey(const char* pszPath, HKEY* phKey);
+    BOOL CreateKey(const char* pszPath, const char* pszClass, HKEY* phKey);
+    BOOL SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData, DWORD cbData);
+    BOOL SetDword(HKEY hKey, const char* pszName, DWORD dwValue);
+    // Closes an open key and forgets its handle.
+    static void CloseKey(HKEY* phKey);
+    // The configuration store's own error box.
+    static void ShowErrorBox(const char* pszText);
 };
 
 // The run's one record: set by start-up before the main dialog runs, read by both dialogs.

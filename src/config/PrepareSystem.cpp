@@ -8,24 +8,16 @@ namespace {
 const DWORD kListArea = 1024;
 const DWORD kTypesSupported = 7; // error, warning and information events
 const char kMsgEventSource[] = "Error, unable to register Halcyonix with event logger";
-
-void ShowErrorBox(const char* pszText) {
-    OwnerlessMessageBox(pszText, HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
-}
 } // namespace
 
 BOOL CDriverConfig::PrepareSystem() {
-    lLastError =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_MEMORY_MANAGEMENT, 0, KEY_ALL_ACCESS, &hMemoryKey);
-    if (lLastError != ERROR_SUCCESS) {
-        hMemoryKey = NULL;
+    if (!OpenKey(HX_KEY_MEMORY_MANAGEMENT, &hMemoryKey)) {
         ShowErrorBox("Fatal Error\n Unable to open session manager key");
         return FALSE;
     }
     // The value must exist: without it the system cannot be prepared.
     BOOL bRead = ReadDwordValue(hMemoryKey, "NonPagedPoolSize", &NonPagedPoolSize);
-    RegCloseKey(hMemoryKey);
-    hMemoryKey = NULL;
+    CloseKey(&hMemoryKey);
     if (!bRead) {
         ShowErrorBox("Fatal Error\n Unable to query session manager");
         return FALSE;
@@ -39,10 +31,7 @@ BOOL CDriverConfig::PrepareServiceGroupOrder() {
     BYTE abResult[kListArea];
 
     cbString = kListArea;
-    lLastError =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_ALL_ACCESS, &hGroupOrderKey);
-    if (lLastError != ERROR_SUCCESS) {
-        hGroupOrderKey = NULL;
+    if (!OpenKey(HX_KEY_GROUP_ORDER, &hGroupOrderKey)) {
         AfxMessageBox("Error, unable to open service group order key");
         return FALSE;
     }
@@ -50,54 +39,36 @@ BOOL CDriverConfig::PrepareServiceGroupOrder() {
     if (lLastError != ERROR_SUCCESS) {
         // A list longer than the area fails here too; "Warning" or not, preparation stops.
         AfxMessageBox("Warning, unable to query service group order");
-        RegCloseKey(hGroupOrderKey);
-        hGroupOrderKey = NULL;
+        CloseKey(&hGroupOrderKey);
         return FALSE;
     }
 
     GroupListResult result =
         InsertGroupBeforeFilter(abList, cbString, abResult, sizeof abResult, &cbValue);
-    if (result == kGroupAlreadyListed || result == kNoFilterGroup) {
-        RegCloseKey(hGroupOrderKey);
-        hGroupOrderKey = NULL;
+    BOOL bWritten = result == kGroupInserted &&
+                    SetValue(hGroupOrderKey, "List", REG_MULTI_SZ, abResult, cbValue);
+    CloseKey(&hGroupOrderKey);
+    if (result == kGroupAlreadyListed || result == kNoFilterGroup || bWritten)
         return TRUE;
-    }
-    if (result == kGroupInserted)
-        lLastError = RegSetValueExA(hGroupOrderKey, "List", 0, REG_MULTI_SZ, abResult, cbValue);
-    RegCloseKey(hGroupOrderKey);
-    hGroupOrderKey = NULL;
-    // A list too long for the area is refused rather than written: every later query of it
-    // would fail and stop the program.
-    if (result == kListTooLong || lLastError != ERROR_SUCCESS) {
-        AfxMessageBox("Error, couldn't write to Service Group Order");
-        return FALSE;
-    }
-    return TRUE;
+    // Refused or failed: a list too long for the area is never written, since every later
+    // query of it would fail and stop the program.
+    AfxMessageBox("Error, couldn't write to Service Group Order");
+    return FALSE;
 }
 
 BOOL CDriverConfig::RegisterEventSource() {
-    char szClass[] = HX_CLASS_EVENT_SOURCE;
-    lLastError = RegCreateKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_EVENT_SOURCE, 0, szClass,
-                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &hEventSourceKey,
-                                 &dwDisposition);
-    if (lLastError != ERROR_SUCCESS) {
-        hEventSourceKey = NULL;
+    if (!CreateKey(HX_KEY_EVENT_SOURCE, HX_CLASS_EVENT_SOURCE, &hEventSourceKey)) {
         ShowErrorBox(kMsgEventSource);
         return FALSE;
     }
-    DWORD dwTypes = kTypesSupported;
-    static const BYTE kMessageFile[] = HX_EVENT_MESSAGE_FILE; // 40 bytes with the NUL
-    if ((lLastError = RegSetValueExA(hEventSourceKey, "TypesSupported", 0, REG_DWORD,
-                                     reinterpret_cast<const BYTE*>(&dwTypes), sizeof dwTypes)) !=
-            ERROR_SUCCESS ||
-        (lLastError = RegSetValueExA(hEventSourceKey, "EventMessageFile", 0, REG_EXPAND_SZ,
-                                     kMessageFile, sizeof kMessageFile)) != ERROR_SUCCESS) {
+    static const char kMessageFile[] = HX_EVENT_MESSAGE_FILE; // 40 bytes with the NUL
+    if (!SetDword(hEventSourceKey, "TypesSupported", kTypesSupported) ||
+        !SetValue(hEventSourceKey, "EventMessageFile", REG_EXPAND_SZ, kMessageFile,
+                  sizeof kMessageFile)) {
         ShowErrorBox(kMsgEventSource);
-        RegCloseKey(hEventSourceKey);
-        hEventSourceKey = NULL;
+        CloseKey(&hEventSourceKey);
         return FALSE;
     }
-    RegCloseKey(hEventSourceKey);
-    hEventSourceKey = NULL;
+    CloseKey(&hEventSourceKey);
     return TRUE;
 }

@@ -253,6 +253,26 @@ TEST_F(WindowTest, EditSelectionAndFont) {
 
 // ---- drawing ----
 
+// An opaque fill paints over the texts whose origin it covers, and only those.
+TEST_F(WindowTest, OpaqueFillHidesTheTextsItCovers) {
+    RunDialog([](sim::ui::Dialog& d) {
+        HWND h = d.hwnd();
+        HDC dc = GetDC(h);
+        TextOutA(dc, 240, 120, "inside", 6);
+        TextOutA(dc, 229, 120, "left of it", 10);
+        TextOutA(dc, 240, 166, "below it", 8);
+        RECT r{230, 116, 400, 166};
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        TextOutA(dc, 240, 136, "drawn after", 11);
+        ReleaseDC(h, dc);
+        std::vector<std::string> texts;
+        for (const auto& t : sim::ui::SurfaceOf(h).texts)
+            texts.push_back(t.text);
+        EXPECT_EQ(texts, (std::vector<std::string>{"left of it", "below it", "drawn after"}));
+        d.Esc();
+    });
+}
+
 TEST_F(WindowTest, DrawingIsRecordedAndWipedByARepaint) {
     RunDialog([](sim::ui::Dialog& d) {
         HWND h = d.hwnd();

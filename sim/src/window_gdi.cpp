@@ -130,6 +130,15 @@ HDC NewDc(HWND hwnd, bool paint) {
 
 } // namespace
 
+// An opaque fill hides the texts it covers: they are no longer what the user sees.
+void PaintOver(sim::ui::Surface& s, const sim::ui::Fill& fill) {
+    s.texts.erase(
+        std::remove_if(s.texts.begin(), s.texts.end(),
+                       [&](const sim::ui::TextRun& t) { return Inside(fill.rect, t.x, t.y); }),
+        s.texts.end());
+    s.fills.push_back(fill);
+}
+
 void WipeSurface(Window& w, const RECT& area, bool whole) {
     State& st = S();
     auto it = st.surfaces.find(w.h);
@@ -433,7 +442,7 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect,
     }
     sim::ui::Surface* s = SurfaceOfDc(*dc);
     if (s && (options & ETO_OPAQUE) && lprect)
-        s->fills.push_back(sim::ui::Fill{*lprect, dc->bk});
+        PaintOver(*s, sim::ui::Fill{*lprect, dc->bk});
     if (s && lpString && c > 0)
         s->texts.push_back(sim::ui::TextRun{x, y, std::string(lpString, c),
                                             static_cast<HFONT>(dc->font), dc->bkMode, dc->text});
@@ -473,7 +482,7 @@ int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     if (!dc || !lprc || !b || b->type != ObjType::Brush)
         return 0;
     if (sim::ui::Surface* s = SurfaceOfDc(*dc))
-        s->fills.push_back(sim::ui::Fill{*lprc, b->colour});
+        PaintOver(*s, sim::ui::Fill{*lprc, b->colour});
     return 1;
 }
 

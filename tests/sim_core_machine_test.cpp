@@ -79,7 +79,7 @@ TEST_F(SimMachine, VolumeFileSystemName) {
         sim::AddDrive(d);
         char buf[64];
         std::memset(buf, 'x', sizeof buf);
-        SetLastError(0);
+        sim::ClearLastError();
         EXPECT_EQ(GetVolumeInformationA("D:\\", nullptr, 0, nullptr, nullptr, nullptr, buf, c.size),
                   c.ok ? TRUE : FALSE)
             << c.fs << " in " << c.size;
@@ -118,7 +118,7 @@ TEST_F(SimMachine, QueryDosDevice) {
         sim::AddDrive(d);
         char buf[400];
         std::memset(buf, 'x', sizeof buf);
-        SetLastError(0);
+        sim::ClearLastError();
         EXPECT_EQ(QueryDosDeviceA(c.name, buf, c.room), c.result) << c.name << " " << c.device;
         if (c.result) {
             EXPECT_EQ(std::string(buf, c.result),
@@ -154,7 +154,7 @@ TEST_F(SimMachine, Process) {
     EXPECT_EQ(GetModuleFileNameA(nullptr, buf, sizeof buf), path.size());
     EXPECT_EQ(std::string(buf), path);
     std::memset(buf, 'x', sizeof buf);
-    SetLastError(0);
+    sim::ClearLastError();
     EXPECT_EQ(GetModuleFileNameA(self, buf, 10), 10u) << "truncated: nSize returned";
     EXPECT_EQ(std::string(buf, 11), path.substr(0, 10) + "x") << "and no NUL (NT behaviour)";
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));

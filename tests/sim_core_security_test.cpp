@@ -37,7 +37,7 @@ TEST_F(SimSecurity, TokenGroupsSizeProtocol) {
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
     DWORD need = 0;
-    SetLastError(0);
+    sim::ClearLastError();
     EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &need));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(need, kThreeGroups);
@@ -85,7 +85,7 @@ TEST_F(SimSecurity, TokenSetups) {
         sim::Reset();
         sim::SetToken(c.setup);
         HANDLE token = nullptr;
-        SetLastError(0);
+        sim::ClearLastError();
         const BOOL threadOk = OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &token);
         ASSERT_EQ(threadOk, c.viaThread ? TRUE : FALSE);
         if (!threadOk) {
@@ -169,7 +169,7 @@ TEST_F(SimSecurity, EveryCallCanBeFailed) {
     for (const Case& c : cases) {
         sim::Reset();
         sim::InjectFault({c.api, 0, "", "", ERROR_NOT_ENOUGH_MEMORY});
-        SetLastError(0);
+        sim::ClearLastError();
         EXPECT_FALSE(c.call());
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
     }

@@ -1,4 +1,4 @@
-// Conformance of sim's wsprintfA and lstr* with user32/kernel32.
+// Conformance of sim's wsprintfA with user32.
 #include <gtest/gtest.h>
 #include <sim/machine.h>
 
@@ -73,30 +73,6 @@ TEST(SimWsprintf, OutputIsLimitedTo1024Characters) {
     EXPECT_EQ(std::strlen(buf), 1023u);
     EXPECT_EQ(buf[1024], 'x') << "nothing beyond 1024 characters";
     EXPECT_EQ(wsprintfA(buf, "%s%d", big.c_str(), 5), 1023);
-}
-
-TEST(SimLstr, Functions) {
-    EXPECT_EQ(lstrlenA("abc"), 3);
-    EXPECT_EQ(lstrlenA(nullptr), 0);
-    EXPECT_EQ(lstrcmpA("Wrong OS", "Wrong OS"), 0);
-    EXPECT_NE(lstrcmpA("wrong os", "Wrong OS"), 0);
-    EXPECT_EQ(lstrcmpiA("wrong os", "Wrong OS"), 0);
-    EXPECT_EQ(lstrcmpA("a", "B"), -1) << "word sort, not byte order";
-    EXPECT_EQ(lstrcmpA("a", "A"), -1);
-    EXPECT_EQ(lstrcmpA("ab", "a"), 1);
-    const struct {
-        int max;
-        const char* out;
-    } cases[] = {{8, "Halcyon"}, {4, "Hal"}, {1, ""}};
-    for (const auto& c : cases) {
-        char buf[16];
-        std::memset(buf, 'x', sizeof buf);
-        EXPECT_EQ(lstrcpynA(buf, "Halcyonix", c.max), buf);
-        EXPECT_STREQ(buf, c.out);
-    }
-    char buf[4] = {'x', 'x', 'x', 'x'};
-    lstrcpynA(buf, "abc", 0);
-    EXPECT_EQ(buf[0], 'x');
 }
 
 } // namespace

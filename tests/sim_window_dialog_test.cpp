@@ -1,5 +1,5 @@
 // sim's dialog manager: template geometry, the modal loop and its scripted user, keyboard and
-// close-box routing, F1 help, timers and posted messages.
+// close-box routing, F1 help and timers.
 #include "sim_window_testing.h"
 
 #include <cstdlib>
@@ -53,9 +53,8 @@ TEST_F(WindowTest, ControlsArePlacedInPixelsOfTheClientArea) {
         for (const auto& c : cases) {
             RECT r;
             ASSERT_TRUE(GetWindowRect(GetDlgItem(d.hwnd(), c.id), &r));
-            POINT tl{r.left, r.top}, br{r.right, r.bottom};
-            ScreenToClient(d.hwnd(), &tl);
-            ScreenToClient(d.hwnd(), &br);
+            const POINT o = d.ClientOrigin();
+            POINT tl{r.left - o.x, r.top - o.y}, br{r.right - o.x, r.bottom - o.y};
             EXPECT_EQ(tl.x, c.px.left) << c.id;
             EXPECT_EQ(tl.y, c.px.top) << c.id;
             EXPECT_EQ(br.x, c.px.right) << c.id;
@@ -97,7 +96,7 @@ TEST_F(WindowTest, RunSendsInitThenEndsWithTheEndDialogResultAndDestroys) {
     EXPECT_EQ(r, 42);
     EXPECT_EQ(R().log,
               (std::vector<std::string>{"init", "command 103 0x0", "destroy", "ncdestroy"}));
-    EXPECT_FALSE(IsWindow(seen));
+    EXPECT_FALSE(sim::ui::Dialog(seen).Exists());
     EXPECT_EQ(GetActiveWindow(), nullptr);
     EXPECT_EQ(sim::ui::DialogsRun(), std::vector<int>{kTestDialog});
     EXPECT_EQ(sim::ui::UnscriptedDialogs(), 0u);
@@ -257,17 +256,6 @@ TEST_F(WindowTest, CloseBoxGoesThroughSysCommandAndClose) {
                                                  "command 2 0x0", "destroy", "ncdestroy"}));
 }
 
-TEST_F(WindowTest, PostedMessagesArriveBeforeTheNextAction) {
-    RunDialog([](sim::ui::Dialog& d) {
-        PostMessageA(d.hwnd(), WM_COMMAND, kApply, 0);
-        EXPECT_TRUE(Lines("command").empty()) << "not while the script runs";
-        d.Click(kApply);
-        EXPECT_EQ(Lines("command"),
-                  (std::vector<std::string>{"command 103 0x0", "command 103 0x0"}));
-        d.Esc();
-    });
-}
-
 // ---- F1 ----
 
 struct HelpCase {
@@ -388,7 +376,7 @@ TEST_F(WindowTest, NestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
     sim::ui::OnDialog(9200, [](sim::ui::Dialog& inner) {
         HWND outer = GetWindow(inner.hwnd(), GW_OWNER);
         EXPECT_NE(outer, nullptr);
-        EXPECT_FALSE(IsWindowEnabled(outer));
+        EXPECT_FALSE(sim::ui::Dialog(outer).Enabled(0));
         EXPECT_EQ(GetActiveWindow(), inner.hwnd());
         inner.Esc();
     });
@@ -400,7 +388,7 @@ TEST_F(WindowTest, NestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
         d.Click(kApply);
         // The dialog class saves the bits under a dialog: the owner's drawing comes back intact.
         EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).fills.size(), 1u);
-        EXPECT_TRUE(IsWindowEnabled(d.hwnd()));
+        EXPECT_TRUE(d.Enabled(0));
         EXPECT_EQ(d.FocusId(), kApply);
         d.Esc();
     });

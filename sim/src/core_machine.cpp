@@ -115,14 +115,14 @@ DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
     d::LogCall("GetLogicalDriveStringsA " + std::to_string(nBufferLength));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::GetLogicalDriveStrings, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return 0;
     }
     const DWORD count = static_cast<DWORD>(sim::M().drives.size());
     if (count * 4 + 1 > nBufferLength)
         return count * 4 + 1;
     if (!lpBuffer) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return 0;
     }
     char* p = lpBuffer;
@@ -140,7 +140,7 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
     d::LogCall("GetDriveTypeA " + sim::Text(lpRootPathName));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::GetDriveType, lpRootPathName ? lpRootPathName : "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return DRIVE_UNKNOWN;
     }
     bool wellFormed = false;
@@ -154,13 +154,13 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     d::LogCall("GetDiskFreeSpaceA " + sim::Text(lpRootPathName));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::GetDiskFreeSpace, lpRootPathName ? lpRootPathName : "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
-        SetLastError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+        sim::detail::SetError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
         return FALSE;
     }
     if (lpSectorsPerCluster)
@@ -182,18 +182,18 @@ BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffe
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::GetVolumeInformation, lpRootPathName ? lpRootPathName : "", "",
                       &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
-        SetLastError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+        sim::detail::SetError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
         return FALSE;
     }
     if ((lpVolumeNameBuffer && drive->label.size() >= nVolumeNameSize) ||
         (lpFileSystemNameBuffer && drive->fileSystem.size() >= nFileSystemNameSize)) {
-        SetLastError(ERROR_BAD_LENGTH);
+        sim::detail::SetError(ERROR_BAD_LENGTH);
         return FALSE;
     }
     if (lpVolumeNameBuffer)
@@ -214,7 +214,7 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
     d::LogCall("QueryDosDeviceA " + sim::Text(lpDeviceName));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::QueryDosDevice, lpDeviceName ? lpDeviceName : "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return 0;
     }
     std::string out; // the characters to store, NULs included
@@ -235,7 +235,7 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
                 drive = &it->second;
         }
         if (!drive || drive->device.empty()) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
+            sim::detail::SetError(ERROR_FILE_NOT_FOUND);
             return 0;
         }
         out = drive->device;
@@ -244,7 +244,7 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
             out += '\0'; // the list's end, when it fits
     }
     if (out.size() > ucchMax) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     std::memcpy(lpTargetPath, out.data(), out.size());
@@ -266,13 +266,13 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
         name += ".dll"; // Windows' default extension
     if (d::EqualNoCase(name, base))
         return sim::kModule;
-    SetLastError(ERROR_MOD_NOT_FOUND);
+    sim::detail::SetError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     if (hModule && hModule != sim::kModule) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
+        sim::detail::SetError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
     const std::string& path = sim::M().moduleFileName;
@@ -283,7 +283,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
     }
     if (nSize)
         std::memcpy(lpFilename, path.data(), nSize);
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;
 }
 

@@ -175,19 +175,19 @@ BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess, BOOL OpenA
     d::LogCall(std::string("OpenThreadToken OpenAsSelf=") + (OpenAsSelf ? "1" : "0"));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::OpenThreadToken, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     if (!TokenHandle) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return FALSE;
     }
     if (ThreadHandle != sim::kCurrentThread) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!sim::Sec().setup.threadToken) {
-        SetLastError(ERROR_NO_TOKEN);
+        sim::detail::SetError(ERROR_NO_TOKEN);
         return FALSE;
     }
     *TokenHandle = sim::NewToken(true, DesiredAccess);
@@ -198,15 +198,15 @@ BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE 
     d::LogCall("OpenProcessToken");
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::OpenProcessToken, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     if (!TokenHandle) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return FALSE;
     }
     if (ProcessHandle != sim::kCurrentProcess) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     *TokenHandle = sim::NewToken(false, DesiredAccess);
@@ -220,26 +220,26 @@ BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS Toke
                " len=" + std::to_string(TokenInformationLength));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::GetTokenInformation, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     auto it = sim::Sec().tokens.find(reinterpret_cast<ULONG_PTR>(TokenHandle));
     if (it == sim::Sec().tokens.end()) {
         d::RecordMisuse("GetTokenInformation on invalid token handle " +
                         sim::HandleText(TokenHandle));
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (!sim::Granted(it->second.access, TOKEN_QUERY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        sim::detail::SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (TokenInformationClass != TokenGroups) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (!ReturnLength) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return FALSE;
     }
     const auto groups = sim::TokenGroupsOf(it->second.thread);
@@ -250,11 +250,11 @@ BOOL WINAPI GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS Toke
         need += g.sid.size();
     *ReturnLength = static_cast<DWORD>(need);
     if (TokenInformationLength < need) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     if (!TokenInformation) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return FALSE;
     }
     BYTE* base = static_cast<BYTE*>(TokenInformation);
@@ -292,15 +292,15 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
                (sid.empty() ? "<invalid>" : sim::SidText(sid.data())));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::AllocateAndInitializeSid, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     if (!pIdentifierAuthority || !pSid) {
-        SetLastError(ERROR_NOACCESS);
+        sim::detail::SetError(ERROR_NOACCESS);
         return FALSE;
     }
     if (nSubAuthorityCount > 8) {
-        SetLastError(ERROR_INVALID_SID);
+        sim::detail::SetError(ERROR_INVALID_SID);
         return FALSE;
     }
     void* p = std::malloc(sid.size());
@@ -315,12 +315,12 @@ BOOL WINAPI EqualSid(PSID pSid1, PSID pSid2) {
     d::LogCall("EqualSid " + sim::SidText(pSid1) + " " + sim::SidText(pSid2));
     if (!sim::ValidSid(pSid1) || !sim::ValidSid(pSid2)) {
         d::RecordMisuse("EqualSid with an invalid SID");
-        SetLastError(ERROR_SUCCESS);
+        sim::detail::SetError(ERROR_SUCCESS);
         return FALSE;
     }
     const std::size_t n1 = sim::SidLength(pSid1);
     const BOOL equal = n1 == sim::SidLength(pSid2) && std::memcmp(pSid1, pSid2, n1) == 0;
-    SetLastError(ERROR_SUCCESS);
+    sim::detail::SetError(ERROR_SUCCESS);
     return equal;
 }
 
@@ -355,7 +355,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
         "CloseHandle of " +
         std::string(s.closedTokens.count(h) ? "a closed handle " : "an unknown handle ") +
         sim::HandleText(hObject));
-    SetLastError(ERROR_INVALID_HANDLE);
+    sim::detail::SetError(ERROR_INVALID_HANDLE);
     return FALSE;
 }
 
@@ -363,12 +363,12 @@ HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes) {
     d::LogCall("LocalAlloc " + std::to_string(uBytes));
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::LocalAlloc, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return nullptr;
     }
     void* p = std::malloc(uBytes ? uBytes : 1);
     if (!p) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        sim::detail::SetError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     std::memset(p, (uFlags & LMEM_ZEROINIT) ? 0 : 0xCD, uBytes);
@@ -386,7 +386,7 @@ HLOCAL WINAPI LocalFree(HLOCAL hMem) {
     if (it == s.allocs.end()) {
         d::RecordMisuse(std::string("LocalFree of memory ") +
                         (s.freedAllocs.count(hMem) ? "freed before" : "not from LocalAlloc"));
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return hMem;
     }
     std::free(hMem);

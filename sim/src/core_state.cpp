@@ -121,8 +121,15 @@ void ClearCallLog() {
 const std::vector<std::string>& Misuses() {
     return S().misuses;
 }
+void ClearLastError() {
+    S().lastError = 0;
+}
 
 namespace detail {
+
+void SetError(DWORD error) {
+    S().lastError = error;
+}
 
 bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD* error) {
     State& st = S();
@@ -204,9 +211,6 @@ extern "C" {
 
 DWORD WINAPI GetLastError(void) {
     return sim::S().lastError;
-}
-void WINAPI SetLastError(DWORD dwErrCode) {
-    sim::S().lastError = dwErrCode;
 }
 
 // The owner is recorded as given; the text and caption are copied. A NULL caption is "Error" on

@@ -1,4 +1,4 @@
-// user32's wsprintfA/wvsprintfA and kernel32's lstr* string functions.
+// user32's wsprintfA/wvsprintfA.
 //
 // wsprintf follows Windows' own formatter (as Wine's dlls/user32/wsprintf.c models it), which is
 // not C's printf:
@@ -14,10 +14,6 @@
 //   function returns 1023, the number of characters stored (Wine returns 1024 there; MSDN says
 //   the count stored, which sim follows).
 // Each number's digits come from snprintf; the padding rules above are applied around them.
-//
-// lstrcmpA/lstrcmpiA: Windows compares with the user locale's word sort (CompareString), not
-// byte by byte. sim approximates that for ASCII: letters compare alphabetically ignoring case,
-// and only strings equal but for case are then ordered lowercase first; results are -1, 0 or 1.
 #include "internal.h"
 
 #include <algorithm>
@@ -208,32 +204,6 @@ std::string Format(const char* fmt, va_list args) {
     return out;
 }
 
-int Compare(const char* a, const char* b, bool ignoreCase) {
-    if (!a)
-        a = "";
-    if (!b)
-        b = "";
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
-    const char* p = a;
-    const char* q = b;
-    for (; *p && *q; ++p, ++q) {
-        int x = lower(static_cast<unsigned char>(*p)), y = lower(static_cast<unsigned char>(*q));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (*p || *q)
-        return *p ? 1 : -1;
-    if (ignoreCase)
-        return 0;
-    for (p = a, q = b; *p; ++p, ++q) {
-        if (*p == *q)
-            continue;
-        // Same letter, different case: the lowercase one sorts first.
-        return (*p >= 'a' && *p <= 'z') ? -1 : 1;
-    }
-    return 0;
-}
-
 } // namespace
 } // namespace sim
 
@@ -255,33 +225,6 @@ int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
     const int n = wvsprintfA(lpOut, lpFmt, args);
     va_end(args);
     return n;
-}
-
-int WINAPI lstrlenA(LPCSTR lpString) {
-    return lpString ? static_cast<int>(std::strlen(lpString)) : 0;
-}
-
-int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
-    return sim::Compare(lpString1, lpString2, false);
-}
-
-int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
-    return sim::Compare(lpString1, lpString2, true);
-}
-
-// As Windows: copies at most iMaxLength - 1 characters and always ends with a NUL, unless
-// iMaxLength is 0, when nothing is written.
-LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
-    char* d = lpString1;
-    const char* s = lpString2 ? lpString2 : "";
-    unsigned count = static_cast<unsigned>(iMaxLength);
-    while (count > 1 && *s) {
-        --count;
-        *d++ = *s++;
-    }
-    if (count)
-        *d = '\0';
-    return lpString1;
 }
 
 } // extern "C"

@@ -15,6 +15,9 @@ namespace sim::detail {
 // name ("C:"), or "" when the api has no key; `value` is the registry value name or "".
 bool ShouldFail(sim::Api api, const std::string& key, const std::string& value, DWORD* error);
 
+// The thread's last error, as GetLastError() returns it: what a failing call sets.
+void SetError(DWORD error);
+
 // Appends one line to sim::CallLog().
 void LogCall(const std::string& line);
 

@@ -14,14 +14,6 @@ namespace {
 // Report-view geometry used for mouse positions: header and row heights in pixels.
 constexpr int kHeaderH = 17, kRowH = 17;
 
-void CopyOut(const std::string& text, char* buf, int max) {
-    if (!buf || max <= 0)
-        return;
-    int n = std::min<int>(static_cast<int>(text.size()), max - 1);
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
-}
-
 // ---- list view ----
 
 void ListStateChanged(Window& w, int item, UINT oldState, UINT newState) {
@@ -149,8 +141,6 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         w.list.images[wp] = reinterpret_cast<HIMAGELIST>(lp);
         return (LRESULT)old;
     }
-    case LVM_GETIMAGELIST:
-        return wp <= LVSIL_STATE ? (LRESULT)w.list.images[wp] : 0;
     case LVM_INSERTCOLUMNA: {
         const LVCOLUMNA* c = reinterpret_cast<const LVCOLUMNA*>(lp);
         if (!c)
@@ -169,55 +159,6 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
             return -1;
         w.list.columns.insert(w.list.columns.begin() + at, col);
         return at;
-    }
-    case LVM_GETCOLUMNA: {
-        LVCOLUMNA* c = reinterpret_cast<LVCOLUMNA*>(lp);
-        if (!c || wp >= w.list.columns.size())
-            return FALSE;
-        const ListColumn& col = w.list.columns[wp];
-        if (c->mask & LVCF_TEXT)
-            CopyOut(col.text, c->pszText, c->cchTextMax);
-        if (c->mask & LVCF_WIDTH)
-            c->cx = col.width;
-        if (c->mask & LVCF_FMT)
-            c->fmt = col.fmt;
-        if (c->mask & LVCF_SUBITEM)
-            c->iSubItem = col.subItem;
-        return TRUE;
-    }
-    case LVM_SETCOLUMNA: {
-        const LVCOLUMNA* c = reinterpret_cast<const LVCOLUMNA*>(lp);
-        if (!c || wp >= w.list.columns.size())
-            return FALSE;
-        ListColumn& col = w.list.columns[wp];
-        if ((c->mask & LVCF_TEXT) && c->pszText)
-            col.text = c->pszText;
-        if (c->mask & LVCF_WIDTH)
-            col.width = c->cx;
-        if (c->mask & LVCF_FMT)
-            col.fmt = c->fmt;
-        return TRUE;
-    }
-    case LVM_DELETECOLUMN:
-        if (wp >= w.list.columns.size())
-            return FALSE;
-        w.list.columns.erase(w.list.columns.begin() + static_cast<long>(wp));
-        return TRUE;
-    case LVM_GETCOLUMNWIDTH:
-        return wp < w.list.columns.size() ? w.list.columns[wp].width : 0;
-    case LVM_SETCOLUMNWIDTH: {
-        if (wp >= w.list.columns.size())
-            return FALSE;
-        int cx = static_cast<short>(LOWORD(lp));
-        if (cx < 0) { // LVSCW_AUTOSIZE, LVSCW_AUTOSIZE_USEHEADER: fit the longest text
-            std::size_t longest = w.list.columns[wp].text.size();
-            for (const ListItem& it : items)
-                if (wp == 0)
-                    longest = std::max(longest, it.text.size());
-            cx = static_cast<int>(longest) * sim::ui::kCharWidth + 12;
-        }
-        w.list.columns[wp].width = cx;
-        return TRUE;
     }
     case LVM_INSERTITEMA: {
         const LVITEMA* it = reinterpret_cast<const LVITEMA*>(lp);
@@ -246,130 +187,12 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         ListDeleteItem(w, i);
         return TRUE;
     }
-    case LVM_DELETEALLITEMS: {
-        if (count == 0)
-            return TRUE;
-        NMLISTVIEW nm{};
-        nm.iItem = -1;
-        LRESULT quiet = Notify(w.h, LVN_DELETEALLITEMS, &nm.hdr);
-        // LVN_DELETEALLITEMS answered FALSE (the default) asks for one LVN_DELETEITEM each.
-        Window* pw = Find(w.h);
-        if (!pw)
-            return TRUE;
-        if (!quiet) {
-            while (!pw->list.items.empty()) {
-                ListDeleteItem(*pw, 0);
-                if (!(pw = Find(w.h)))
-                    return TRUE;
-            }
-        }
-        pw->list.items.clear();
-        return TRUE;
-    }
     case LVM_GETITEMSTATE: {
         int i = static_cast<int>(wp);
         if (i < 0 || i >= count)
             return 0;
         return items[i].state & static_cast<UINT>(lp);
     }
-    case LVM_SETITEMSTATE: {
-        const LVITEMA* it = reinterpret_cast<const LVITEMA*>(lp);
-        if (!it)
-            return FALSE;
-        int i = static_cast<int>(static_cast<INT_PTR>(wp));
-        if (i == -1) {
-            // Every item; the focus cannot go to all of them.
-            if ((it->stateMask & LVIS_FOCUSED) && (it->state & LVIS_FOCUSED))
-                return FALSE;
-            for (int k = 0; k < count; ++k)
-                SetItemState(w, k, it->state, it->stateMask);
-            return TRUE;
-        }
-        if (i < 0 || i >= count)
-            return FALSE;
-        SetItemState(w, i, it->state, it->stateMask);
-        return TRUE;
-    }
-    case LVM_GETITEMTEXTA: {
-        LVITEMA* it = reinterpret_cast<LVITEMA*>(lp);
-        int i = static_cast<int>(wp);
-        if (!it || !it->pszText || it->cchTextMax <= 0)
-            return 0;
-        if (i < 0 || i >= count) {
-            it->pszText[0] = '\0';
-            return 0;
-        }
-        std::string text = it->iSubItem == 0 ? items[i].text : "";
-        CopyOut(text, it->pszText, it->cchTextMax);
-        return static_cast<LRESULT>(std::strlen(it->pszText));
-    }
-    case LVM_SETITEMTEXTA: {
-        const LVITEMA* it = reinterpret_cast<const LVITEMA*>(lp);
-        int i = static_cast<int>(wp);
-        if (!it || i < 0 || i >= count)
-            return FALSE;
-        if (it->iSubItem == 0)
-            items[i].text = it->pszText ? it->pszText : "";
-        return TRUE;
-    }
-    case LVM_GETITEMA: {
-        LVITEMA* it = reinterpret_cast<LVITEMA*>(lp);
-        if (!it || it->iItem < 0 || it->iItem >= count)
-            return FALSE;
-        const ListItem& item = items[it->iItem];
-        if (it->mask & LVIF_TEXT)
-            CopyOut(it->iSubItem == 0 ? item.text : "", it->pszText, it->cchTextMax);
-        if (it->mask & LVIF_IMAGE)
-            it->iImage = item.image;
-        if (it->mask & LVIF_PARAM)
-            it->lParam = item.param;
-        if (it->mask & LVIF_STATE)
-            it->state = item.state & it->stateMask;
-        return TRUE;
-    }
-    case LVM_SETITEMA: {
-        const LVITEMA* it = reinterpret_cast<const LVITEMA*>(lp);
-        if (!it || it->iItem < 0 || it->iItem >= count)
-            return FALSE;
-        ListItem& item = items[it->iItem];
-        if (it->iSubItem == 0 && (it->mask & LVIF_TEXT))
-            item.text = it->pszText ? it->pszText : "";
-        if (it->mask & LVIF_IMAGE)
-            item.image = it->iImage;
-        if (it->mask & LVIF_PARAM)
-            item.param = it->lParam;
-        if (it->mask & LVIF_STATE)
-            SetItemState(w, it->iItem, it->state, it->stateMask);
-        return TRUE;
-    }
-    case LVM_GETNEXTITEM: {
-        int start = static_cast<int>(static_cast<INT_PTR>(wp));
-        UINT flags = LOWORD(lp);
-        UINT want = flags & (LVNI_FOCUSED | LVNI_SELECTED);
-        if (flags & LVNI_ABOVE) {
-            for (int i = start - 1; i >= 0; --i)
-                if ((items[i].state & want) == want)
-                    return i;
-            return -1;
-        }
-        for (int i = start + 1; i < count; ++i)
-            if ((items[i].state & want) == want)
-                return i;
-        return -1;
-    }
-    case LVM_GETSELECTEDCOUNT:
-        return std::count_if(items.begin(), items.end(),
-                             [](const ListItem& i) { return (i.state & LVIS_SELECTED) != 0; });
-    case LVM_SETEXTENDEDLISTVIEWSTYLE: {
-        DWORD old = w.list.exStyle;
-        DWORD mask = wp ? static_cast<DWORD>(wp) : 0xFFFFFFFF;
-        w.list.exStyle = (old & ~mask) | (static_cast<DWORD>(lp) & mask);
-        return old;
-    }
-    case LVM_GETEXTENDEDLISTVIEWSTYLE:
-        return w.list.exStyle;
-    case LVM_ENSUREVISIBLE:
-        return TRUE;
     case WM_KEYDOWN:
         ListKeyDown(w, static_cast<int>(wp));
         return 0;
@@ -386,7 +209,7 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 
@@ -406,22 +229,18 @@ void UdSetBuddyInt(Window& w) {
     if (!(w.style & UDS_SETBUDDYINT) || !Find(u.buddy))
         return;
     char buf[40];
-    if (u.base == 16) {
-        std::snprintf(buf, sizeof buf, "0x%04X", static_cast<unsigned>(u.pos) & 0xFFFF);
-    } else {
-        std::snprintf(buf, sizeof buf, "%d", u.pos);
-        if (!(w.style & UDS_NOTHOUSANDS)) {
-            std::string digits = buf, out;
-            bool neg = !digits.empty() && digits[0] == '-';
-            if (neg)
-                digits.erase(0, 1);
-            for (std::size_t i = 0; i < digits.size(); ++i) {
-                if (i && (digits.size() - i) % 3 == 0)
-                    out += ',';
-                out += digits[i];
-            }
-            std::snprintf(buf, sizeof buf, "%s%s", neg ? "-" : "", out.c_str());
+    std::snprintf(buf, sizeof buf, "%d", u.pos);
+    if (!(w.style & UDS_NOTHOUSANDS)) {
+        std::string digits = buf, out;
+        bool neg = !digits.empty() && digits[0] == '-';
+        if (neg)
+            digits.erase(0, 1);
+        for (std::size_t i = 0; i < digits.size(); ++i) {
+            if (i && (digits.size() - i) % 3 == 0)
+                out += ',';
+            out += digits[i];
         }
+        std::snprintf(buf, sizeof buf, "%s%s", neg ? "-" : "", out.c_str());
     }
     SetWindowTextA(u.buddy, buf);
 }
@@ -439,7 +258,7 @@ bool UdGetBuddyInt(Window& w) {
     if (s.empty())
         return false;
     char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, u.base == 16 ? 16 : 10);
+    long v = std::strtol(s.c_str(), &end, 10);
     if (!end || *end != '\0')
         return false;
     if (!UdInBounds(u, static_cast<int>(v)))
@@ -473,21 +292,8 @@ LRESULT UpDownProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         u.upper = static_cast<short>(LOWORD(lp));
         u.lower = static_cast<short>(HIWORD(lp));
         return 0;
-    case UDM_GETRANGE:
-        return MAKELONG(u.upper, u.lower);
-    case UDM_SETRANGE32:
-        u.lower = static_cast<int>(wp);
-        u.upper = static_cast<int>(lp);
-        return 0;
-    case UDM_GETRANGE32:
-        if (wp)
-            *reinterpret_cast<int*>(wp) = u.lower;
-        if (lp)
-            *reinterpret_cast<int*>(lp) = u.upper;
-        return 0;
-    case UDM_SETPOS:
-    case UDM_SETPOS32: {
-        int v = msg == UDM_SETPOS ? static_cast<short>(LOWORD(lp)) : static_cast<int>(lp);
+    case UDM_SETPOS: {
+        int v = static_cast<short>(LOWORD(lp));
         if (!UdInBounds(u, v)) {
             int lo = std::min(u.lower, u.upper), hi = std::max(u.lower, u.upper);
             v = std::clamp(v, lo, hi);
@@ -497,16 +303,6 @@ LRESULT UpDownProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         UdSetBuddyInt(w);
         return old;
     }
-    case UDM_GETPOS: {
-        bool ok = UdGetBuddyInt(w);
-        return MAKELONG(u.pos, ok ? 0 : 1);
-    }
-    case UDM_GETPOS32: {
-        bool ok = UdGetBuddyInt(w);
-        if (lp)
-            *reinterpret_cast<BOOL*>(lp) = ok ? FALSE : TRUE;
-        return u.pos;
-    }
     case UDM_SETACCEL: {
         const UDACCEL* a = reinterpret_cast<const UDACCEL*>(lp);
         if (!a || wp == 0)
@@ -514,33 +310,10 @@ LRESULT UpDownProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         u.accel.assign(a, a + wp);
         return TRUE;
     }
-    case UDM_GETACCEL: {
-        UDACCEL* a = reinterpret_cast<UDACCEL*>(lp);
-        std::size_t n = std::min<std::size_t>(wp, u.accel.size());
-        if (a)
-            std::copy(u.accel.begin(), u.accel.begin() + static_cast<long>(n), a);
-        return static_cast<LRESULT>(u.accel.size());
-    }
-    case UDM_SETBUDDY: {
-        HWND old = u.buddy;
-        u.buddy = reinterpret_cast<HWND>(wp);
-        return (LRESULT)old;
-    }
-    case UDM_GETBUDDY:
-        return (LRESULT)u.buddy;
-    case UDM_SETBASE: {
-        if (wp != 10 && wp != 16)
-            return 0;
-        int old = u.base;
-        u.base = static_cast<int>(wp);
-        return old;
-    }
-    case UDM_GETBASE:
-        return u.base;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 
@@ -558,7 +331,6 @@ LRESULT EditProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT:
         w.text = lp ? reinterpret_cast<const char*>(lp) : "";
         e.selStart = e.selEnd = 0;
-        e.modified = false;
         EditNotifyChange(w);
         return TRUE;
     case EM_SETSEL: {
@@ -574,44 +346,9 @@ LRESULT EditProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
             s = len;
         e.selStart = std::min(s, en);
         e.selEnd = std::max(s, en);
-        e.caretScrolled = false;
         return 0;
     }
-    case EM_GETSEL:
-        if (wp)
-            *reinterpret_cast<DWORD*>(wp) = static_cast<DWORD>(e.selStart);
-        if (lp)
-            *reinterpret_cast<DWORD*>(lp) = static_cast<DWORD>(e.selEnd);
-        if (e.selStart > 0xFFFF || e.selEnd > 0xFFFF)
-            return -1;
-        return MAKELONG(e.selStart, e.selEnd);
-    case EM_SCROLLCARET:
-        e.caretScrolled = true;
-        return TRUE;
-    case EM_REPLACESEL: {
-        std::string ins = lp ? reinterpret_cast<const char*>(lp) : "";
-        w.text.replace(static_cast<std::size_t>(e.selStart),
-                       static_cast<std::size_t>(e.selEnd - e.selStart), ins);
-        e.selStart = e.selEnd = e.selStart + static_cast<int>(ins.size());
-        e.modified = true;
-        EditNotifyChange(w);
-        return 0;
-    }
-    case EM_LIMITTEXT:
-        e.limit = wp ? static_cast<int>(wp) : 0x7FFFFFFE;
-        return 0;
-    case EM_GETLIMITTEXT:
-        return e.limit;
-    case EM_GETMODIFY:
-        return e.modified;
-    case EM_SETMODIFY:
-        e.modified = wp != 0;
-        return 0;
-    case EM_SETREADONLY:
-        if (wp)
-            w.style |= ES_READONLY;
-        else
-            w.style &= ~ES_READONLY;
+    case EM_SCROLLCARET: // sim's edit boxes have no scrolled view
         return TRUE;
     case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
@@ -622,16 +359,11 @@ LRESULT EditProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         Command(w.h, EN_KILLFOCUS);
         return 0;
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 
 // ---- buttons and statics ----
-
-bool IsPushButton(const Window& w) {
-    DWORD t = w.style & BS_TYPEMASK;
-    return t == BS_PUSHBUTTON || t == BS_DEFPUSHBUTTON;
-}
 
 LRESULT ButtonProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD type = w.style & BS_TYPEMASK;
@@ -646,29 +378,8 @@ LRESULT ButtonProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
             return DLGC_BUTTON | DLGC_RADIOBUTTON;
         return DLGC_BUTTON;
-    case BM_GETCHECK:
-        return w.check;
-    case BM_SETCHECK:
-        w.check = static_cast<int>(wp);
-        return 0;
-    case BM_GETSTATE:
-        return w.check | (S().focus == w.h ? 0x0008 : 0);
-    case BM_SETSTATE:
-        return 0;
-    case BM_SETSTYLE:
-        w.style = (w.style & 0xFFFF0000) | LOWORD(wp);
-        (void)lp;
-        return 0;
-    case BM_CLICK:
-        if (!(w.style & WS_DISABLED) && (w.style & WS_VISIBLE)) {
-            if (IsPushButton(w))
-                SetFocusTo(w.h);
-            if (Window* pw = Find(w.h))
-                Command(pw->h, BN_CLICKED);
-        }
-        return 0;
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 
@@ -676,15 +387,8 @@ LRESULT StaticProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_GETDLGCODE:
         return DLGC_STATIC;
-    case STM_SETICON: {
-        HICON old = w.iconBig;
-        w.iconBig = reinterpret_cast<HICON>(wp);
-        return (LRESULT)old;
-    }
-    case STM_GETICON:
-        return (LRESULT)w.iconBig;
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 
@@ -704,8 +408,6 @@ LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(lp))
             Invalidate(w, nullptr, true);
         return 0;
-    case WM_GETFONT:
-        return (LRESULT)w.font;
     default:
         break;
     }
@@ -721,7 +423,7 @@ LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case Kind::Static:
         return StaticProc(w, msg, wp, lp);
     default:
-        return DefWindowProcA(w.h, msg, wp, lp);
+        return DefaultProc(w.h, msg, wp, lp);
     }
 }
 

@@ -200,30 +200,13 @@ LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: {
         // The close box and Alt+F4 act as the Cancel button, unless that button is disabled.
         HWND cancel = GetDlgItem(h, IDCANCEL);
-        if (!cancel || IsWindowEnabled(cancel))
-            PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
+        if (!cancel || IsEnabled(cancel))
+            Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
         return 0;
     }
-    case WM_GETFONT:
-        return (LRESULT)w.font;
     case DM_GETDEFID: {
-        if (w.defId)
-            return MAKELONG(w.defId, DC_HASDEFID);
-        if (HWND def = FindDefButton(w))
-            return MAKELONG(GetDlgCtrlID(def), DC_HASDEFID);
-        return 0;
-    }
-    case DM_SETDEFID:
-        w.defId = static_cast<int>(wp);
-        return TRUE;
-    case WM_NEXTDLGCTL: {
-        HWND target = nullptr;
-        if (LOWORD(lp))
-            target = reinterpret_cast<HWND>(wp);
-        else
-            target = GetNextDlgTabItem(h, GetFocus(), wp != 0);
-        if (target)
-            FocusForDialogNavigation(target);
+        if (Window* def = Find(FindDefButton(w)))
+            return MAKELONG(def->id, DC_HASDEFID);
         return 0;
     }
     case WM_SETFOCUS: {
@@ -241,7 +224,7 @@ LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     default:
-        return DefWindowProcA(h, msg, wp, lp);
+        return DefaultProc(h, msg, wp, lp);
     }
 }
 
@@ -255,26 +238,20 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     if (!r) {
         switch (msg) {
         case WM_ERASEBKGND:
-        case WM_SHOWWINDOW:
-        case WM_ACTIVATE:
         case WM_SETFOCUS:
-        case DM_SETDEFID:
         case DM_GETDEFID:
-        case WM_NEXTDLGCTL:
-        case WM_GETFONT:
         case WM_CLOSE:
         case WM_NCDESTROY:
             return DefDlgDefault(*pw, msg, wp, lp);
         case WM_INITDIALOG:
             break;
         default:
-            return DefWindowProcA(h, msg, wp, lp);
+            return DefaultProc(h, msg, wp, lp);
         }
     }
     // A dialog procedure returns TRUE for "handled"; the real result travels in DWLP_MSGRESULT,
     // except for the few messages whose result is the return value itself.
-    if ((msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) || msg == WM_CTLCOLOR ||
-        msg == WM_QUERYDRAGICON || msg == WM_INITDIALOG)
+    if (msg == WM_QUERYDRAGICON || msg == WM_INITDIALOG)
         return r;
     return pw->msgResult;
 }
@@ -382,6 +359,100 @@ void FocusForDialogNavigation(HWND h) {
         Send(h, EM_SETSEL, 0, -1);
 }
 
+void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    S().posted.push_back(MSG{h, msg, wp, lp, static_cast<DWORD>(S().now), {0, 0}});
+}
+
+bool IsEnabled(HWND h) {
+    Window* w = Find(h);
+    return w && !(w->style & WS_DISABLED);
+}
+
+bool IsDescendant(HWND ancestor, HWND h) {
+    Window* w = Find(h);
+    while (w && (w->style & WS_CHILD)) {
+        if (w->parent == ancestor)
+            return true;
+        w = Find(w->parent);
+    }
+    return false;
+}
+
+LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    Window* w = Find(h);
+    if (!w)
+        return 0;
+    switch (msg) {
+    case WM_SETTEXT:
+        w->text = lp ? reinterpret_cast<const char*>(lp) : "";
+        return TRUE;
+    case WM_GETTEXT: {
+        char* buf = reinterpret_cast<char*>(lp);
+        int max = static_cast<int>(wp);
+        if (!buf || max <= 0)
+            return 0;
+        int n = std::min<int>(static_cast<int>(w->text.size()), max - 1);
+        std::memcpy(buf, w->text.data(), n);
+        buf[n] = '\0';
+        return n;
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w->text.size());
+    case WM_SETICON: {
+        HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
+        if (wp == ICON_BIG)
+            w->iconBig = reinterpret_cast<HICON>(lp);
+        else
+            w->iconSmall = reinterpret_cast<HICON>(lp);
+        return (LRESULT)old;
+    }
+    case WM_SYSCOMMAND:
+        switch (wp & 0xFFF0) {
+        case SC_CLOSE:
+            Send(h, WM_CLOSE, 0, 0);
+            break;
+        case SC_MINIMIZE:
+            ShowWindow(h, SW_MINIMIZE);
+            break;
+        case SC_RESTORE:
+            ShowWindow(h, SW_RESTORE);
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_KEYF1: {
+        HELPINFO hi{};
+        hi.cbSize = sizeof hi;
+        hi.iContextType = HELPINFO_WINDOW;
+        hi.iCtrlId = (w->style & WS_CHILD) ? w->id : 0;
+        hi.hItemHandle = h;
+        hi.dwContextId = 0;
+        hi.MousePos = POINT{0, 0};
+        Send(h, WM_HELP, 0, (LPARAM)&hi);
+        return 0;
+    }
+    case WM_HELP: {
+        // Passed up to the parent of a child window, or the owner of a top-level one.
+        HWND up = (w->style & WS_CHILD) ? w->parent : w->owner;
+        if (Find(up))
+            Send(up, WM_HELP, wp, lp);
+        return TRUE;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(h, &ps);
+        EndPaint(h, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+    case WM_ICONERASEBKGND:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 } // namespace sim::win
 
 using namespace sim::win;
@@ -394,105 +465,10 @@ extern "C" {
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (!Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return Send(hWnd, Msg, wParam, lParam);
-}
-
-BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (hWnd && !Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    S().posted.push_back(MSG{hWnd, Msg, wParam, lParam, static_cast<DWORD>(S().now), {0, 0}});
-    return TRUE;
-}
-
-LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    Window* w = Find(hWnd);
-    if (!w)
-        return 0;
-    switch (Msg) {
-    case WM_SETTEXT:
-        w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        return TRUE;
-    case WM_GETTEXT: {
-        char* buf = reinterpret_cast<char*>(lParam);
-        int max = static_cast<int>(wParam);
-        if (!buf || max <= 0)
-            return 0;
-        int n = std::min<int>(static_cast<int>(w->text.size()), max - 1);
-        std::memcpy(buf, w->text.data(), n);
-        buf[n] = '\0';
-        return n;
-    }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->text.size());
-    case WM_SETICON: {
-        HICON old = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
-        if (wParam == ICON_BIG)
-            w->iconBig = reinterpret_cast<HICON>(lParam);
-        else
-            w->iconSmall = reinterpret_cast<HICON>(lParam);
-        return (LRESULT)old;
-    }
-    case WM_GETICON:
-        return (LRESULT)(wParam == ICON_BIG ? w->iconBig : w->iconSmall);
-    case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-            Send(hWnd, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            ShowWindow(hWnd, SW_MINIMIZE);
-            break;
-        case SC_RESTORE:
-            ShowWindow(hWnd, SW_RESTORE);
-            break;
-        default:
-            break;
-        }
-        return 0;
-    case WM_KEYF1: {
-        HELPINFO hi{};
-        hi.cbSize = sizeof hi;
-        hi.iContextType = HELPINFO_WINDOW;
-        hi.iCtrlId = (w->style & WS_CHILD) ? w->id : 0;
-        hi.hItemHandle = hWnd;
-        hi.dwContextId = 0;
-        hi.MousePos = POINT{0, 0};
-        Send(hWnd, WM_HELP, 0, (LPARAM)&hi);
-        return 0;
-    }
-    case WM_HELP: {
-        // Passed up to the parent of a child window, or the owner of a top-level one.
-        HWND up = (w->style & WS_CHILD) ? w->parent : w->owner;
-        if (Find(up))
-            Send(up, WM_HELP, wParam, lParam);
-        return TRUE;
-    }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hWnd, &ps);
-        EndPaint(hWnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-    case WM_ICONERASEBKGND:
-        return 1;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return (LRESULT)GetStockObject(WHITE_BRUSH);
-    case WM_CLOSE:
-    default:
-        return 0;
-    }
 }
 
 // ---- window data ----
@@ -500,7 +476,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     bool dlg = w->kind == Kind::Dialog;
@@ -526,14 +502,14 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
         return (LONG_PTR)w->dlgProc;
     if (dlg && nIndex == static_cast<int>(DWLP_USER))
         return w->dlgUser;
-    SetLastError(ERROR_INVALID_INDEX);
+    sim::detail::SetError(ERROR_INVALID_INDEX);
     return 0;
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     LONG_PTR old = 0;
@@ -573,38 +549,11 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
         w->dlgUser = dwNewLong;
         return old;
     }
-    SetLastError(ERROR_INVALID_INDEX);
+    sim::detail::SetError(ERROR_INVALID_INDEX);
     return 0;
 }
 
-LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
-    return static_cast<LONG>(GetWindowLongPtrA(hWnd, nIndex));
-}
-
-LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
-    return static_cast<LONG>(SetWindowLongPtrA(hWnd, nIndex, dwNewLong));
-}
-
 // ---- dialogs ----
-
-LONG WINAPI GetDialogBaseUnits(void) {
-    return MAKELONG(kSysBaseX, kSysBaseY);
-}
-
-BOOL WINAPI MapDialogRect(HWND hDlg, LPRECT lpRect) {
-    Window* w = Find(hDlg);
-    if (!w || w->kind != Kind::Dialog || !lpRect) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    bool sys = !w->ownsFont;
-    int bx = sys ? kSysBaseX : kDluBaseX, by = sys ? kSysBaseY : kDluBaseY;
-    lpRect->left = MulDivRound(lpRect->left, bx, 4);
-    lpRect->right = MulDivRound(lpRect->right, bx, 4);
-    lpRect->top = MulDivRound(lpRect->top, by, 8);
-    lpRect->bottom = MulDivRound(lpRect->bottom, by, 8);
-    return TRUE;
-}
 
 static Kind KindOfClass(const std::string& cls) {
     auto eq = [&](const char* n) { return sim::detail::EqualNoCase(cls, n); };
@@ -639,7 +588,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     sim::detail::LogCall("DialogBoxParamA " + std::to_string(tid));
     DWORD err = 0;
     if (sim::detail::ShouldFail(sim::Api::DialogBoxParam, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return -1;
     }
     const sim::res::DialogTemplate* t = nullptr;
@@ -648,11 +597,11 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     else if (tid >= 0)
         t = sim::res::FindDialog(tid);
     if (!t) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
     if (hWndParent && !Find(hWndParent)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return -1;
     }
     const sim::res::DialogTemplate tmpl = *t; // the script may add templates meanwhile
@@ -815,7 +764,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     Window* w = Find(hDlg);
     if (!w || w->kind != Kind::Dialog) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     sim::detail::LogCall("EndDialog " + std::to_string(w->templateId) + " " +
@@ -830,7 +779,7 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     Window* w = Find(hDlg);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     for (HWND c : w->children) {
@@ -838,112 +787,15 @@ HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
         if (cw && cw->id == nIDDlgItem)
             return c;
     }
-    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+    sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
     return nullptr;
-}
-
-int WINAPI GetDlgCtrlID(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return (w->style & WS_CHILD) ? w->id : 0;
-}
-
-LRESULT WINAPI SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam,
-                                   LPARAM lParam) {
-    HWND c = GetDlgItem(hDlg, nIDDlgItem);
-    return c ? Send(c, Msg, wParam, lParam) : 0;
-}
-
-BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) {
-    HWND c = GetDlgItem(hDlg, nIDDlgItem);
-    return c ? SetWindowTextA(c, lpString) : FALSE;
-}
-
-UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {
-    HWND c = GetDlgItem(hDlg, nIDDlgItem);
-    if (!c) {
-        if (lpString && cchMax > 0)
-            lpString[0] = '\0';
-        return 0;
-    }
-    return static_cast<UINT>(GetWindowTextA(c, lpString, cchMax));
-}
-
-BOOL WINAPI SetDlgItemInt(HWND hDlg, int nIDDlgItem, UINT uValue, BOOL bSigned) {
-    char buf[16];
-    if (bSigned)
-        std::snprintf(buf, sizeof buf, "%d", static_cast<int>(uValue));
-    else
-        std::snprintf(buf, sizeof buf, "%u", uValue);
-    return SetDlgItemTextA(hDlg, nIDDlgItem, buf);
-}
-
-UINT WINAPI GetDlgItemInt(HWND hDlg, int nIDDlgItem, BOOL* lpTranslated, BOOL bSigned) {
-    char buf[64];
-    if (lpTranslated)
-        *lpTranslated = FALSE;
-    if (!GetDlgItemTextA(hDlg, nIDDlgItem, buf, sizeof buf))
-        return 0;
-    const char* p = buf;
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    bool neg = false;
-    if (bSigned && *p == '-') {
-        neg = true;
-        ++p;
-    }
-    if (*p < '0' || *p > '9')
-        return 0;
-    unsigned long long v = 0;
-    while (*p >= '0' && *p <= '9') {
-        v = v * 10 + static_cast<unsigned>(*p++ - '0');
-        if (v > 0xFFFFFFFFull)
-            return 0;
-    }
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    if (*p)
-        return 0;
-    if (bSigned && v > (neg ? 0x80000000ull : 0x7FFFFFFFull))
-        return 0;
-    if (lpTranslated)
-        *lpTranslated = TRUE;
-    return neg ? static_cast<UINT>(-static_cast<long long>(v)) : static_cast<UINT>(v);
-}
-
-HWND WINAPI GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-    Window* d = Find(hDlg);
-    if (!d)
-        return nullptr;
-    std::vector<HWND> stops;
-    for (HWND c : d->children) {
-        Window* cw = Find(c);
-        if (cw && (cw->style & WS_TABSTOP) && (cw->style & WS_VISIBLE) &&
-            !(cw->style & WS_DISABLED))
-            stops.push_back(c);
-    }
-    if (stops.empty())
-        return nullptr;
-    auto it = std::find(stops.begin(), stops.end(), hCtl);
-    if (it == stops.end())
-        return bPrevious ? stops.back() : stops.front();
-    std::size_t i = static_cast<std::size_t>(it - stops.begin());
-    std::size_t n = stops.size();
-    return stops[bPrevious ? (i + n - 1) % n : (i + 1) % n];
 }
 
 // ---- window state ----
 
-BOOL WINAPI IsWindow(HWND hWnd) {
-    return Find(hWnd) ? TRUE : FALSE;
-}
-
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
     if (!Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     return Send(hWnd, WM_SETTEXT, 0, (LPARAM)(lpString ? lpString : "")) ? TRUE : FALSE;
@@ -951,7 +803,7 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
 
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
     if (!Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         if (lpString && nMaxCount > 0)
             lpString[0] = '\0';
         return 0;
@@ -964,7 +816,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 
 int WINAPI GetWindowTextLengthA(HWND hWnd) {
     if (!Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return static_cast<int>(Send(hWnd, WM_GETTEXTLENGTH, 0, 0));
@@ -973,7 +825,7 @@ int WINAPI GetWindowTextLengthA(HWND hWnd) {
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
@@ -987,7 +839,7 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     } else if (!bEnable && !wasDisabled) {
         w->style |= WS_DISABLED;
         // A disabled window cannot keep the keyboard focus.
-        if (S().focus == hWnd || IsChild(hWnd, S().focus))
+        if (S().focus == hWnd || IsDescendant(hWnd, S().focus))
             SetFocusTo(nullptr);
         Send(hWnd, WM_ENABLE, FALSE, 0);
         if (Window* again = Find(hWnd); again && (again->style & WS_CHILD))
@@ -996,15 +848,10 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     return wasDisabled;
 }
 
-BOOL WINAPI IsWindowEnabled(HWND hWnd) {
-    Window* w = Find(hWnd);
-    return w && !(w->style & WS_DISABLED) ? TRUE : FALSE;
-}
-
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
@@ -1019,7 +866,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
                     Invalidate(*p, &w->rect, true);
             }
             HWND f = S().focus;
-            if (f == hWnd || IsChild(hWnd, f))
+            if (f == hWnd || IsDescendant(hWnd, f))
                 SetFocusTo(top ? nullptr : w->parent);
         }
         break;
@@ -1070,11 +917,6 @@ BOOL WINAPI IsIconic(HWND hWnd) {
     return w && w->iconic ? TRUE : FALSE;
 }
 
-BOOL WINAPI IsZoomed(HWND hWnd) {
-    (void)hWnd;
-    return FALSE;
-}
-
 // ---- focus and relations ----
 
 HWND WINAPI SetFocus(HWND hWnd) {
@@ -1082,7 +924,7 @@ HWND WINAPI SetFocus(HWND hWnd) {
     if (hWnd) {
         Window* w = Find(hWnd);
         if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
             return nullptr;
         }
         // Disabled windows cannot take the focus.
@@ -1092,10 +934,6 @@ HWND WINAPI SetFocus(HWND hWnd) {
     }
     SetFocusTo(hWnd);
     return Find(old) ? old : nullptr;
-}
-
-HWND WINAPI GetFocus(void) {
-    return Find(S().focus) ? S().focus : nullptr;
 }
 
 HWND WINAPI GetActiveWindow(void) {
@@ -1108,38 +946,10 @@ HWND WINAPI GetActiveWindow(void) {
     return nullptr;
 }
 
-HWND WINAPI SetActiveWindow(HWND hWnd) {
-    (void)hWnd;
-    return GetActiveWindow();
-}
-
-HWND WINAPI GetParent(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if (w->style & WS_CHILD)
-        return w->parent;
-    if (w->style & WS_POPUP)
-        return w->owner;
-    return nullptr;
-}
-
-BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd) {
-    Window* w = Find(hWnd);
-    while (w && (w->style & WS_CHILD)) {
-        if (w->parent == hWndParent)
-            return TRUE;
-        w = Find(w->parent);
-    }
-    return FALSE;
-}
-
 HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (uCmd == GW_OWNER)
@@ -1172,16 +982,12 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
     }
 }
 
-HWND WINAPI GetDesktopWindow(void) {
-    return nullptr;
-}
-
 // ---- geometry ----
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
     Window* w = Find(hWnd);
     if (!w || !lpRect) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     SIZE s = ClientSize(*w);
@@ -1192,7 +998,7 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     Window* w = Find(hWnd);
     if (!w || !lpRect) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     RECT r = w->rect;
@@ -1209,32 +1015,12 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-    Window* w = Find(hWnd);
-    if (!w || !lpPoint)
-        return FALSE;
-    POINT o = ClientOrigin(*w);
-    lpPoint->x += o.x;
-    lpPoint->y += o.y;
-    return TRUE;
-}
-
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-    Window* w = Find(hWnd);
-    if (!w || !lpPoint)
-        return FALSE;
-    POINT o = ClientOrigin(*w);
-    lpPoint->x -= o.x;
-    lpPoint->y -= o.y;
-    return TRUE;
-}
-
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                          UINT uFlags) {
     (void)hWndInsertAfter;
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     RECT& r = w->iconic ? w->restoreRect : w->rect;
@@ -1257,71 +1043,6 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
         ShowWindow(hWnd, SW_SHOWNA);
     if (uFlags & SWP_HIDEWINDOW)
         ShowWindow(hWnd, SW_HIDE);
-    return TRUE;
-}
-
-BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-    return SetWindowPos(hWnd, nullptr, X, Y, nWidth, nHeight,
-                        SWP_NOZORDER | SWP_NOACTIVATE | (bRepaint ? 0 : SWP_NOREDRAW));
-}
-
-BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom) {
-    if (!lprc)
-        return FALSE;
-    *lprc = RECT{xLeft, yTop, xRight, yBottom};
-    return TRUE;
-}
-
-BOOL WINAPI SetRectEmpty(LPRECT lprc) {
-    return SetRect(lprc, 0, 0, 0, 0);
-}
-
-BOOL WINAPI CopyRect(LPRECT lprcDst, const RECT* lprcSrc) {
-    if (!lprcDst || !lprcSrc)
-        return FALSE;
-    *lprcDst = *lprcSrc;
-    return TRUE;
-}
-
-BOOL WINAPI IsRectEmpty(const RECT* lprc) {
-    return !lprc || lprc->right <= lprc->left || lprc->bottom <= lprc->top;
-}
-
-BOOL WINAPI OffsetRect(LPRECT lprc, int dx, int dy) {
-    if (!lprc)
-        return FALSE;
-    lprc->left += dx;
-    lprc->right += dx;
-    lprc->top += dy;
-    lprc->bottom += dy;
-    return TRUE;
-}
-
-BOOL WINAPI InflateRect(LPRECT lprc, int dx, int dy) {
-    if (!lprc)
-        return FALSE;
-    lprc->left -= dx;
-    lprc->right += dx;
-    lprc->top -= dy;
-    lprc->bottom += dy;
-    return TRUE;
-}
-
-BOOL WINAPI PtInRect(const RECT* lprc, POINT pt) {
-    return lprc && pt.x >= lprc->left && pt.x < lprc->right && pt.y >= lprc->top &&
-           pt.y < lprc->bottom;
-}
-
-BOOL WINAPI IntersectRect(LPRECT lprcDst, const RECT* a, const RECT* b) {
-    if (!lprcDst || !a || !b)
-        return FALSE;
-    RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
-           std::min(a->bottom, b->bottom)};
-    if (r.left >= r.right || r.top >= r.bottom) {
-        *lprcDst = RECT{0, 0, 0, 0};
-        return FALSE;
-    }
-    *lprcDst = r;
     return TRUE;
 }
 
@@ -1399,7 +1120,7 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
         *static_cast<RECT*>(pvParam) = kWorkArea;
         return TRUE;
     }
-    SetLastError(ERROR_INVALID_PARAMETER);
+    sim::detail::SetError(ERROR_INVALID_PARAMETER);
     return FALSE;
 }
 
@@ -1427,10 +1148,6 @@ SHORT WINAPI GetKeyState(int nVirtKey) {
     return down ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT WINAPI GetAsyncKeyState(int vKey) {
-    return GetKeyState(vKey);
-}
-
 // ---- timers ----
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
@@ -1438,11 +1155,11 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
     sim::detail::LogCall("SetTimer " + std::to_string(nIDEvent) + " " + std::to_string(uElapse));
     DWORD err = 0;
     if (sim::detail::ShouldFail(sim::Api::SetTimer, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return 0;
     }
     if (hWnd && !Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     UINT period = std::max<UINT>(uElapse, USER_TIMER_MINIMUM);
@@ -1473,7 +1190,7 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
     auto it = std::find_if(st.timers.begin(), st.timers.end(),
                            [&](const Timer& t) { return t.hwnd == hWnd && t.id == uIDEvent; });
     if (it == st.timers.end()) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     st.timers.erase(it);
@@ -1487,12 +1204,7 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
     return TRUE;
 }
 
-// ---- sounds and help ----
-
-BOOL WINAPI MessageBeep(UINT uType) {
-    S().beeps.push_back(uType);
-    return TRUE;
-}
+// ---- help ----
 
 BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
     (void)hWndMain;
@@ -1504,7 +1216,7 @@ BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dw
     st.help.push_back(sim::ui::HelpCall{file, uCommand, dwData});
     DWORD err = 0;
     if (sim::detail::ShouldFail(sim::Api::WinHelp, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return FALSE;
     }
     return TRUE;
@@ -1583,9 +1295,6 @@ const std::vector<HelpCall>& HelpCalls() {
 }
 const std::vector<int>& DialogsRun() {
     return S().dialogsRun;
-}
-const std::vector<UINT>& Beeps() {
-    return S().beeps;
 }
 DWORD CommonControlsInitialised() {
     return S().icc;

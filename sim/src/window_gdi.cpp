@@ -38,32 +38,16 @@ HGDIOBJ Stock(int i) {
     o.stock = true;
     switch (i) {
     case WHITE_BRUSH:
-    case LTGRAY_BRUSH:
-    case GRAY_BRUSH:
-    case DKGRAY_BRUSH:
-    case BLACK_BRUSH:
-    case NULL_BRUSH: {
-        static const COLORREF colours[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0};
         o.type = ObjType::Brush;
-        o.colour = colours[i];
         break;
-    }
-    case WHITE_PEN:
     case BLACK_PEN:
-    case NULL_PEN:
         o.type = ObjType::Pen;
         break;
-    case OEM_FIXED_FONT:
-    case ANSI_FIXED_FONT:
-    case ANSI_VAR_FONT:
     case SYSTEM_FONT:
-    case DEVICE_DEFAULT_FONT:
-    case SYSTEM_FIXED_FONT:
-    case DEFAULT_GUI_FONT:
         o.type = ObjType::Font;
-        o.lf.lfHeight = i == DEFAULT_GUI_FONT ? -11 : 16;
-        o.lf.lfWeight = i == SYSTEM_FONT ? FW_BOLD : FW_NORMAL;
-        std::strcpy(o.lf.lfFaceName, i == DEFAULT_GUI_FONT ? "MS Shell Dlg" : "System");
+        o.lf.lfHeight = 16;
+        o.lf.lfWeight = FW_BOLD;
+        std::strcpy(o.lf.lfFaceName, "System");
         break;
     default:
         return nullptr;
@@ -193,55 +177,17 @@ extern "C" {
 BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
     Window* w = Find(hWnd);
     if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     Invalidate(*w, lpRect, bErase != FALSE);
     return TRUE;
 }
 
-BOOL WINAPI ValidateRect(HWND hWnd, const RECT* lpRect) {
-    Window* w = Find(hWnd);
-    if (!w)
-        return FALSE;
-    (void)lpRect;
-    w->updatePending = false;
-    w->updateWhole = false;
-    w->eraseNeeded = false;
-    return TRUE;
-}
-
-BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase) {
-    (void)bErase;
-    Window* w = Find(hWnd);
-    if (!w || !w->updatePending) {
-        if (lpRect)
-            *lpRect = RECT{0, 0, 0, 0};
-        return FALSE;
-    }
-    if (lpRect)
-        *lpRect = w->updateRect;
-    return TRUE;
-}
-
-BOOL WINAPI UpdateWindow(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    if (w->updatePending && ReallyVisible(hWnd)) {
-        Send(hWnd, WM_PAINT, 0, 0);
-        if (Window* again = Find(hWnd))
-            again->updatePending = false;
-    }
-    return TRUE;
-}
-
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     Window* w = Find(hWnd);
     if (!w || !lpPaint) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     SIZE cs = ClientSize(*w);
@@ -283,11 +229,11 @@ BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
 HDC WINAPI GetDC(HWND hWnd) {
     DWORD err = 0;
     if (hWnd && !Find(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     if (sim::detail::ShouldFail(sim::Api::GetDC, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return nullptr;
     }
     return NewDc(hWnd, false);
@@ -307,18 +253,14 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 
 // ---- objects ----
 
-HGDIOBJ WINAPI GetStockObject(int i) {
-    return Stock(i);
-}
-
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
     DWORD err = 0;
     if (!lplf) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     if (sim::detail::ShouldFail(sim::Api::CreateFontIndirect, "", "", &err)) {
-        SetLastError(err);
+        sim::detail::SetError(err);
         return nullptr;
     }
     GdiObject o;
@@ -327,29 +269,11 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
     return static_cast<HFONT>(NewObject(o));
 }
 
-int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
-    GdiObject* o = Obj(h);
-    if (!o || o->type != ObjType::Font)
-        return 0;
-    if (!pv)
-        return sizeof(LOGFONTA);
-    int n = std::min<int>(c, sizeof(LOGFONTA));
-    std::memcpy(pv, &o->lf, n);
-    return n;
-}
-
-HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-    GdiObject o;
-    o.type = ObjType::Brush;
-    o.colour = color;
-    return static_cast<HBRUSH>(NewObject(o));
-}
-
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     Dc* dc = DcOf(hdc);
     GdiObject* o = Obj(h);
     if (!dc || !o) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     HGDIOBJ old = nullptr;
@@ -368,7 +292,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
         break;
     default:
         // Bitmaps go into memory device contexts only; image lists and icons never.
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     return old;
@@ -377,7 +301,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     GdiObject* o = Obj(ho);
     if (!o || o->type == ObjType::ImageList || o->type == ObjType::Icon) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (o->stock)
@@ -397,11 +321,6 @@ COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
     return old;
 }
 
-COLORREF WINAPI GetBkColor(HDC hdc) {
-    Dc* dc = DcOf(hdc);
-    return dc ? dc->bk : CLR_INVALID;
-}
-
 int WINAPI SetBkMode(HDC hdc, int mode) {
     Dc* dc = DcOf(hdc);
     if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
@@ -411,25 +330,6 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
     return old;
 }
 
-int WINAPI GetBkMode(HDC hdc) {
-    Dc* dc = DcOf(hdc);
-    return dc ? dc->bkMode : 0;
-}
-
-COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
-    Dc* dc = DcOf(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->text;
-    dc->text = color;
-    return old;
-}
-
-COLORREF WINAPI GetTextColor(HDC hdc) {
-    Dc* dc = DcOf(hdc);
-    return dc ? dc->text : CLR_INVALID;
-}
-
 // ---- drawing ----
 
 BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString,
@@ -437,7 +337,7 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect,
     (void)lpDx;
     Dc* dc = DcOf(hdc);
     if (!dc) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     sim::ui::Surface* s = SurfaceOfDc(*dc);
@@ -452,7 +352,7 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect,
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     Dc* dc = DcOf(hdc);
     if (!dc || c < 0 || (c > 0 && !lpString)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (sim::ui::Surface* s = SurfaceOfDc(*dc); s && c > 0)
@@ -464,7 +364,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
     Dc* dc = DcOf(hdc);
     if (!dc || !psizl || c < 0 || (c > 0 && !lpString)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     int height = 13;
@@ -476,17 +376,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
     return TRUE;
 }
 
-int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
-    Dc* dc = DcOf(hDC);
-    GdiObject* b = Obj(hbr);
-    if (!dc || !lprc || !b || b->type != ObjType::Brush)
-        return 0;
-    if (sim::ui::Surface* s = SurfaceOfDc(*dc))
-        PaintOver(*s, sim::ui::Fill{*lprc, b->colour});
-    return 1;
-}
-
-// ---- icons and bitmaps ----
+// ---- icons ----
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     int id = ResourceId(lpIconName);
@@ -494,11 +384,11 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     if (!hInstance) {
         // The system's icons.
         if (id < 32512 || id > 32518) {
-            SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+            sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
             return nullptr;
         }
     } else if (id < 0 || sim::res::IconFile(id).empty()) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
     int key = hInstance ? id : -id;
@@ -508,48 +398,21 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     GdiObject o;
     o.type = ObjType::Icon;
     o.stock = true;
-    o.width = o.height = 32;
     HICON h = static_cast<HICON>(NewObject(o));
     st.icons[key] = h;
     return h;
-}
-
-HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
-    return LoadIconA(hInstance, lpCursorName);
-}
-
-BOOL WINAPI DestroyIcon(HICON hIcon) {
-    GdiObject* o = Obj(hIcon);
-    if (!o || o->type != ObjType::Icon) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
     Dc* dc = DcOf(hDC);
     GdiObject* o = Obj(hIcon);
     if (!dc || !o || o->type != ObjType::Icon) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        sim::detail::SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (sim::ui::Surface* s = SurfaceOfDc(*dc))
         s->icons.push_back(POINT{X, Y});
     return TRUE;
-}
-
-HBITMAP WINAPI LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName) {
-    (void)hInstance;
-    int id = ResourceId(lpBitmapName);
-    std::string file = id >= 0 ? sim::res::BitmapFile(id) : "";
-    GdiObject o;
-    o.type = ObjType::Bitmap;
-    if (file.empty() || !ReadBmpSize(file, o.width, o.height)) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    return static_cast<HBITMAP>(NewObject(o));
 }
 
 // ---- common controls ----
@@ -561,58 +424,11 @@ BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
     return TRUE;
 }
 
-void WINAPI InitCommonControls(void) {
-    S().icc |= ICC_WIN95_CLASSES;
-}
-
-HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow) {
-    (void)cInitial;
-    (void)cGrow;
-    if (cx <= 0 || cy <= 0)
-        return nullptr;
-    GdiObject o;
-    o.type = ObjType::ImageList;
-    o.cx = cx;
-    o.cy = cy;
-    o.flags = flags;
-    return static_cast<HIMAGELIST>(NewObject(o));
-}
-
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {
     if (!IsGdiObject(himl, ObjType::ImageList))
         return FALSE;
     S().objects.erase(himl);
     return TRUE;
-}
-
-int WINAPI ImageList_GetImageCount(HIMAGELIST himl) {
-    GdiObject* o = Obj(himl);
-    return o && o->type == ObjType::ImageList ? o->count : 0;
-}
-
-BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
-    GdiObject* o = Obj(himl);
-    if (!o || o->type != ObjType::ImageList || !cx || !cy)
-        return FALSE;
-    *cx = o->cx;
-    *cy = o->cy;
-    return TRUE;
-}
-
-int WINAPI ImageList_Add(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask) {
-    (void)hbmMask;
-    GdiObject* il = Obj(himl);
-    GdiObject* bm = Obj(hbmImage);
-    if (!il || il->type != ObjType::ImageList || !bm || bm->type != ObjType::Bitmap)
-        return -1;
-    int first = il->count;
-    il->count += bm->width / il->cx;
-    return first;
-}
-
-int WINAPI ImageList_AddMasked(HIMAGELIST himl, HBITMAP hbmImage, COLORREF crMask) {
-    (void)crMask;
-    return ImageList_Add(himl, hbmImage, nullptr);
 }
 
 HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int cGrow,
@@ -628,7 +444,7 @@ HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int c
         file = sim::res::BitmapFile(id);
     int width = 0, height = 0;
     if (file.empty() || !ReadBmpSize(file, width, height)) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
     if (cx <= 0)
@@ -655,6 +471,15 @@ const Surface& SurfaceOf(HWND hwnd) {
 
 std::size_t OutstandingDCs() {
     return S().dcs.size();
+}
+
+HFONT SystemFont() {
+    return static_cast<HFONT>(Stock(SYSTEM_FONT));
+}
+
+int ImageCount(HIMAGELIST himl) {
+    GdiObject* o = Obj(himl);
+    return o && o->type == ObjType::ImageList ? o->count : 0;
 }
 
 std::size_t OutstandingGdiObjects() {

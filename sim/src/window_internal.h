@@ -37,23 +37,18 @@ struct ListData {
     std::vector<ListColumn> columns;
     int countHint = 0;
     HIMAGELIST images[3] = {nullptr, nullptr, nullptr};
-    DWORD exStyle = 0;
 };
 struct UpDownData {
     // The control's own defaults: a range of 100 (lower) to 0 (upper).
     int lower = 100;
     int upper = 0;
     int pos = 0;
-    int base = 10;
     std::vector<UDACCEL> accel{UDACCEL{0, 1}};
     HWND buddy = nullptr;
 };
 struct EditData {
     int selStart = 0;
     int selEnd = 0;
-    bool modified = false;
-    bool caretScrolled = false;
-    int limit = 30000;
 };
 
 struct Window {
@@ -83,7 +78,6 @@ struct Window {
     int templateId = 0;
     bool ended = false;
     INT_PTR result = 0;
-    int defId = 0;
     HWND savedFocus = nullptr;
     bool ownsFont = false;
 
@@ -97,18 +91,15 @@ struct Window {
     ListData list;
     UpDownData ud;
     EditData edit;
-    int check = 0;
 };
 
-enum class ObjType { Font, Bitmap, Brush, Pen, ImageList, Icon };
+enum class ObjType { Font, Brush, Pen, ImageList, Icon };
 struct GdiObject {
     ObjType type = ObjType::Font;
     bool stock = false; // stock and shared objects: never counted, never freed
     LOGFONTA lf{};
-    int width = 0, height = 0;     // bitmaps
     int cx = 0, cy = 0, count = 0; // image lists
     UINT flags = 0;
-    COLORREF colour = 0; // brushes
 };
 
 struct Dc {
@@ -149,7 +140,6 @@ struct State {
     std::map<int, HICON> icons;
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
-    std::vector<UINT> beeps;
     DWORD icc = 0;
     bool keyShift = false, keyCtrl = false, keyAlt = false;
     std::map<int, sim::res::DialogTemplate> testTemplates;
@@ -175,9 +165,14 @@ LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
 void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
 void Pump();
-void SetFocusTo(HWND h);               // with WM_KILLFOCUS / WM_SETFOCUS
+void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp); // to the queue Pump() delivers
+void SetFocusTo(HWND h);                           // with WM_KILLFOCUS / WM_SETFOCUS
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
 void Invalidate(Window& w, const RECT* rect, bool erase);
+// The default processing of a window message, for the messages sim sends or delivers.
+LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+bool IsEnabled(HWND h);                   // a live window without WS_DISABLED
+bool IsDescendant(HWND ancestor, HWND h); // h is a child, grandchild... of ancestor
 
 // Controls (window_controls.cpp).
 LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);

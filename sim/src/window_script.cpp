@@ -40,7 +40,7 @@ bool Usable(const Window* w) {
 // The window keyboard input goes to: the focus if it is in this dialog, else the dialog.
 HWND KeyTarget(HWND dlg) {
     HWND f = S().focus;
-    if (f && (f == dlg || IsChild(dlg, f)))
+    if (f && (f == dlg || IsDescendant(dlg, f)))
         return f;
     return dlg;
 }
@@ -60,16 +60,10 @@ void Dialog::Click(int id) {
         return;
     DWORD type = w->style & BS_TYPEMASK;
     if (w->kind == Kind::Button && type != BS_GROUPBOX) {
-        // A mouse click gives a button the focus, and check boxes of the automatic kinds
-        // change their state, before the parent hears of the click.
+        // A mouse click gives a button the focus before the parent hears of the click.
         SetFocusTo(w->h);
-        if (Window* b = Find(w->h)) {
-            if (type == BS_AUTOCHECKBOX)
-                b->check = b->check ? 0 : 1;
-            if (type == BS_AUTORADIOBUTTON)
-                b->check = 1;
+        if (Window* b = Find(w->h))
             Command(b->h, BN_CLICKED);
-        }
     } else if (w->kind == Kind::Static && (w->style & SS_NOTIFY)) {
         Command(w->h, 0 /* STN_CLICKED */);
     }
@@ -142,7 +136,6 @@ void Dialog::SetText(int id, const std::string& text) {
         // Typing replaces the text; the caret ends after it.
         w->text = text;
         w->edit.selStart = w->edit.selEnd = static_cast<int>(text.size());
-        w->edit.modified = true;
         Command(w->h, EN_UPDATE);
         Command(w->h, EN_CHANGE);
     } else {
@@ -156,16 +149,16 @@ void Dialog::Enter() {
         return;
     HWND dlg = m_hwnd;
     HWND focus = S().focus;
-    if (focus && IsChild(dlg, focus) &&
+    if (focus && IsDescendant(dlg, focus) &&
         (Send(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         // A push button with the focus is the default button of the moment.
-        Send(dlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED), (LPARAM)focus);
+        Send(dlg, WM_COMMAND, MAKEWPARAM(Find(focus)->id, BN_CLICKED), (LPARAM)focus);
     } else {
         LRESULT def = Send(dlg, DM_GETDEFID, 0, 0);
         if (HIWORD(def) == DC_HASDEFID) {
             int id = LOWORD(def);
             HWND btn = GetDlgItem(dlg, id);
-            if (!btn || IsWindowEnabled(btn))
+            if (!btn || IsEnabled(btn))
                 Send(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)btn);
         } else {
             Send(dlg, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(dlg, IDOK));
@@ -199,7 +192,7 @@ void Dialog::F1(bool shift, bool ctrl, bool alt) {
         if (Find(target))
             Send(target, WM_SYSKEYUP, VK_F1, up | 0x20000000);
     } else {
-        PostMessageA(target, WM_KEYF1, 0, 0);
+        Post(target, WM_KEYF1, 0, 0);
         Send(target, WM_KEYDOWN, VK_F1, down);
         Pump();
         if (Find(target))
@@ -261,7 +254,7 @@ bool Dialog::Visible(int id) const {
 int Dialog::FocusId() const {
     HWND f = S().focus;
     Window* w = Find(f);
-    if (!w || !IsChild(m_hwnd, f))
+    if (!w || !IsDescendant(m_hwnd, f))
         return 0;
     return w->id;
 }
@@ -332,6 +325,12 @@ int Dialog::SpinUpper(int id) const {
     return w ? w->ud.upper : 0;
 }
 
+int Dialog::SpinBuddy(int id) const {
+    Window* w = Control(m_hwnd, id);
+    Window* b = w ? Find(w->ud.buddy) : nullptr;
+    return b ? b->id : 0;
+}
+
 bool Dialog::EditAllSelected(int id) const {
     Window* w = Control(m_hwnd, id);
     if (!w || w->kind != Kind::Edit)
@@ -354,6 +353,15 @@ RECT Dialog::ClientRect() const {
     RECT r{0, 0, 0, 0};
     GetClientRect(m_hwnd, &r);
     return r;
+}
+
+POINT Dialog::ClientOrigin() const {
+    Window* d = Find(m_hwnd);
+    return d ? sim::win::ClientOrigin(*d) : POINT{0, 0};
+}
+
+bool Dialog::Exists() const {
+    return Find(m_hwnd) != nullptr;
 }
 
 } // namespace sim::ui

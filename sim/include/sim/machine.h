@@ -137,6 +137,9 @@ const std::vector<MessageBoxCall>& MessageBoxes();
 // "RegSetValueExA SYSTEM\...\HxVol Start REG_DWORD 4", for order-of-calls tests.
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
+// Sets the thread's last error to 0, so that a GetLastError() after the next call shows what that
+// call set.
+void ClearLastError();
 // API misuse that real Windows would not report but that is a bug (or worse) in the program:
 // closing a handle twice, freeing memory or a SID that was not allocated (or twice), using a
 // closed registry handle. One line each; tests assert it stays empty.

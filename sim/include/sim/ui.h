@@ -5,6 +5,7 @@
 #include <sim/machine.h>
 #include <sim/resources.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
 #include <functional>
@@ -61,12 +62,15 @@ public:
     int SpinPos(int id) const;
     int SpinLower(int id) const;
     int SpinUpper(int id) const;
+    int SpinBuddy(int id) const;        // control id of the up-down's buddy, 0 if none
     bool EditAllSelected(int id) const; // EM_SETSEL 0,-1 in effect
     int ListFocusedRow(int id) const;   // row with LVIS_FOCUSED, -1 if none
     int ListSelectedRow(int id) const;  // first row with LVIS_SELECTED, -1 if none
     HFONT Font(int id) const;           // last WM_SETFONT
     RECT WindowRect() const;            // screen pixels
     RECT ClientRect() const;
+    POINT ClientOrigin() const; // the client area's top left corner, screen pixels
+    bool Exists() const;        // not destroyed yet
 
 private:
     HWND m_hwnd;
@@ -117,10 +121,14 @@ constexpr int kCharWidth = 5;
 constexpr int kBlankWidth = 4;
 int TextWidth(const char* text, int length);
 
-// Device contexts obtained and not released; GDI objects (fonts, image lists, icons, bitmaps)
-// created and not deleted.
+// Device contexts obtained and not released; GDI objects (fonts, image lists) created and not
+// deleted.
 std::size_t OutstandingDCs();
 std::size_t OutstandingGdiObjects();
+// The font a new device context has selected: the stock SYSTEM_FONT.
+HFONT SystemFont();
+// The number of images in an image list; 0 for anything else.
+int ImageCount(HIMAGELIST himl);
 
 // Help engine calls: WinHelpA's arguments, in order. A failing engine is set with
 // sim::InjectFault({sim::Api::WinHelp}).
@@ -134,10 +142,7 @@ const std::vector<HelpCall>& HelpCalls();
 // Every dialog created, in order (template id), and the one currently active.
 const std::vector<int>& DialogsRun();
 
-// MessageBeep calls, in order (their uType).
-const std::vector<UINT>& Beeps();
-// The ICC_* classes asked for through InitCommonControlsEx (InitCommonControls asks for
-// ICC_WIN95_CLASSES), or-ed together.
+// The ICC_* classes asked for through InitCommonControlsEx, or-ed together.
 DWORD CommonControlsInitialised();
 
 } // namespace sim::ui

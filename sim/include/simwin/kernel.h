@@ -20,10 +20,8 @@ extern "C" {
 #define GENERIC_EXECUTE 0x20000000L
 #define GENERIC_ALL 0x10000000L
 #define MAXIMUM_ALLOWED 0x02000000L
-#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
 DWORD WINAPI GetLastError(void);
-void WINAPI SetLastError(DWORD dwErrCode);
 
 LPSTR WINAPI GetCommandLineA(void);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
@@ -54,9 +52,7 @@ void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
 #define DRIVE_NO_ROOT_DIR 1
 #define DRIVE_REMOVABLE 2
 #define DRIVE_FIXED 3
-#define DRIVE_REMOTE 4
 #define DRIVE_CDROM 5
-#define DRIVE_RAMDISK 6
 
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer);
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
@@ -68,11 +64,6 @@ BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffe
                                   LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
                                   LPSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize);
 DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucchMax);
-
-int WINAPI lstrlenA(LPCSTR lpString);
-int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2);
-int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
-LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength);
 
 #ifdef __cplusplus
 }

@@ -23,10 +23,6 @@ typedef struct _SID_IDENTIFIER_AUTHORITY {
 
 #define ERROR_INVALID_SID 1337L
 
-#define SECURITY_WORLD_SID_AUTHORITY                                                               \
-    {                                                                                              \
-        { 0, 0, 0, 0, 0, 1 }                                                                       \
-    }
 #define SECURITY_WORLD_RID 0x00000000L
 
 #define SE_GROUP_MANDATORY 0x00000001L
@@ -51,16 +47,8 @@ typedef enum _TOKEN_INFORMATION_CLASS {
     TokenOwner = 4,
 } TOKEN_INFORMATION_CLASS;
 
-#define TOKEN_ASSIGN_PRIMARY 0x0001
 #define TOKEN_DUPLICATE 0x0002
-#define TOKEN_IMPERSONATE 0x0004
 #define TOKEN_QUERY 0x0008
-#define TOKEN_QUERY_SOURCE 0x0010
-#define TOKEN_ADJUST_PRIVILEGES 0x0020
-#define TOKEN_ADJUST_GROUPS 0x0040
-#define TOKEN_ADJUST_DEFAULT 0x0080
-#define TOKEN_ADJUST_SESSIONID 0x0100
-#define TOKEN_ALL_ACCESS 0xF01FF
 
 BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess, BOOL OpenAsSelf,
                             PHANDLE TokenHandle);

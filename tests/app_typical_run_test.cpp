@@ -10,21 +10,19 @@ using namespace hxtest;
 
 namespace {
 
-// The status panel's texts, top to bottom.
-std::vector<std::string> StatusLines(HWND hwnd) {
+// The texts the user sees in a band of the client area, top to bottom.
+std::vector<std::string> TextsIn(HWND hwnd, int top, int bottom) {
     std::vector<std::string> lines;
     for (const auto& t : sim::ui::SurfaceOf(hwnd).texts)
-        if (t.y >= 116 && t.y < 166)
+        if (t.y >= top && t.y < bottom)
             lines.push_back(t.text);
     return lines;
 }
-
+std::vector<std::string> StatusLines(HWND hwnd) {
+    return TextsIn(hwnd, 116, 166);
+}
 std::vector<std::string> PropertiesLines(HWND hwnd) {
-    std::vector<std::string> lines;
-    for (const auto& t : sim::ui::SurfaceOf(hwnd).texts)
-        if (t.y >= 176 && t.y < 384)
-            lines.push_back(t.text);
-    return lines;
+    return TextsIn(hwnd, 176, 384);
 }
 
 std::vector<BYTE> Dword(DWORD v) {

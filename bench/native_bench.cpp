@@ -16,27 +16,16 @@
 #include <vector>
 
 #include "app/HxSetupApp.h"
+#include "hx_machine.h"
 #include "res/resource.h"
 
 namespace {
-
-const char kMemoryKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
-const char kGroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
-const char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\HxVol\\Parameters";
 
 // A fresh Windows NT as the Wine prefix of the start-up benchmark is seeded: the pool size left
 // to the system, the group order with "filter", a large system disk, and one small fixed drive
 // that fits the budget.
 void SeedFreshNt() {
-    sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 0);
-    sim::SeedMultiSz(kGroupOrderKey, "List",
-                     {"System Bus Extender", "SCSI miniport", "port", "Primary disk", "SCSI class",
-                      "SCSI CDROM class", "filter", "boot file system", "Base", "Pointer Port"});
-    sim::Drive system;
-    system.letter = 'C';
-    system.totalClusters = 1u << 20; // 4 GiB of 4 KiB clusters
-    system.fileSystem = "NTFS";
-    sim::AddDrive(system);
+    hxtest::SeedNtSystem(0);
     sim::Drive small;
     small.letter = 'D';
     small.sectorsPerCluster = 1;
@@ -95,7 +84,7 @@ void BM_FullRun(benchmark::State& state) {
 
         state.PauseTiming();
         // A run that did not get as far as the registry would flatter the figure.
-        auto dosDevice = sim::GetValue(kParametersKey, "DosDevice");
+        auto dosDevice = sim::GetValue(hxtest::kParametersKey, "DosDevice");
         if (!dosDevice || dosDevice->data.size() < 2 || dosDevice->data[0] != 'D' ||
             dosDevice->data[1] != ':' || sim::ui::UnscriptedDialogs() != 0 ||
             !sim::MessageBoxes().empty()) {

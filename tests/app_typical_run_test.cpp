@@ -10,14 +10,6 @@ using namespace hxtest;
 
 namespace {
 
-// The texts the user sees in a band of the client area, top to bottom.
-std::vector<std::string> TextsIn(HWND hwnd, int top, int bottom) {
-    std::vector<std::string> lines;
-    for (const auto& t : sim::ui::SurfaceOf(hwnd).texts)
-        if (t.y >= top && t.y < bottom)
-            lines.push_back(t.text);
-    return lines;
-}
 std::vector<std::string> StatusLines(HWND hwnd) {
     return TextsIn(hwnd, 116, 166);
 }

@@ -36,14 +36,6 @@ struct Seen {
     std::vector<std::string> panel; // the drive panel after the click, when there is one
 };
 
-std::vector<std::string> TextsIn(HWND hwnd, int top, int bottom) {
-    std::vector<std::string> out;
-    for (const auto& t : sim::ui::SurfaceOf(hwnd).texts)
-        if (t.y >= top && t.y < bottom)
-            out.push_back(t.text);
-    return out;
-}
-
 enum class Then { Ok, PickFirstRowThenOk, Cancel };
 
 // A whole run: the main dialog shows its start status, then the user does `then`.

@@ -1,15 +1,11 @@
 // The icon and the drive image strip, read as the files Windows loads: headers, sizes, colour
 // depth, and the strip's promise that no pixel has the image list's mask colour.
-#include <sim/resources.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <vector>
-
-#include "res/resource.h"
 
 namespace {
 
@@ -43,7 +39,7 @@ void ExpectInfoHeader(const std::vector<uint8_t>& b, size_t o, int width, int he
 }
 
 TEST(ResArt, IconHasA32And16PixelImageIn16Colours) {
-    std::vector<uint8_t> ico = ReadAll(sim::res::IconFile(IDR_MAINFRAME));
+    std::vector<uint8_t> ico = ReadAll(HX_ART_DIR "/HxSetup.ico");
     ASSERT_GE(ico.size(), 6u + 2 * 16);
     EXPECT_EQ(U16(ico, 0), 0u); // reserved
     EXPECT_EQ(U16(ico, 2), 1u); // an icon, not a cursor
@@ -74,7 +70,7 @@ TEST(ResArt, IconHasA32And16PixelImageIn16Colours) {
 }
 
 TEST(ResArt, DriveStripIsFive16PixelImagesWithoutTheMaskColour) {
-    std::vector<uint8_t> bmp = ReadAll(sim::res::BitmapFile(IDB_DRIVES));
+    std::vector<uint8_t> bmp = ReadAll(HX_ART_DIR "/Drives.bmp");
     ASSERT_GE(bmp.size(), 14u + 40 + 64);
     EXPECT_EQ(bmp[0], 'B');
     EXPECT_EQ(bmp[1], 'M');

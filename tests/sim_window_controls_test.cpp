@@ -363,7 +363,7 @@ TEST_F(WindowTest, DcAndGdiAccounting) {
 }
 
 TEST_F(WindowTest, ImageListFromTheBitmapResourceBelongsToTheListView) {
-    if (sim::res::BitmapFile(129).empty())
+    if (!sim::res::FindData(sim::res::kBitmap, 129))
         GTEST_SKIP() << "no bitmap 129 in the resource file";
     HIMAGELIST il = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), 16, 8,
                                          RGB(128, 0, 0), IMAGE_BITMAP, LR_DEFAULTCOLOR);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 namespace sim::win {
 
@@ -57,22 +56,16 @@ HGDIOBJ Stock(int i) {
     return h;
 }
 
-// Width and height of a .bmp file, from its BITMAPINFOHEADER.
-bool ReadBmpSize(const std::string& path, int& width, int& height) {
-    std::ifstream f(path, std::ios::binary);
-    unsigned char hdr[26];
-    if (!f || !f.read(reinterpret_cast<char*>(hdr), sizeof hdr))
+// Width and height of a bitmap resource: a BITMAPINFOHEADER without the file's header.
+bool DibSize(const std::vector<unsigned char>& dib, int& width, int& height) {
+    if (dib.size() < 12)
         return false;
-    if (hdr[0] != 'B' || hdr[1] != 'M')
-        return false;
-    auto le32 = [&](int off) {
-        return static_cast<int32_t>(static_cast<uint32_t>(hdr[off]) |
-                                    (static_cast<uint32_t>(hdr[off + 1]) << 8) |
-                                    (static_cast<uint32_t>(hdr[off + 2]) << 16) |
-                                    (static_cast<uint32_t>(hdr[off + 3]) << 24));
+    auto le32 = [&](size_t off) {
+        return static_cast<int32_t>(dib[off] | dib[off + 1] << 8 | dib[off + 2] << 16 |
+                                    static_cast<uint32_t>(dib[off + 3]) << 24);
     };
-    width = le32(18);
-    height = std::abs(le32(22));
+    width = le32(4);
+    height = std::abs(le32(8));
     return width > 0 && height > 0;
 }
 
@@ -387,7 +380,7 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
             sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
             return nullptr;
         }
-    } else if (id < 0 || sim::res::IconFile(id).empty()) {
+    } else if (id < 0 || !sim::res::FindData(sim::res::kGroupIcon, id)) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
@@ -437,13 +430,11 @@ HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int c
     (void)cGrow;
     if (uType != IMAGE_BITMAP)
         return nullptr;
-    std::string file;
-    if (uFlags & LR_LOADFROMFILE)
-        file = lpbmp && !IS_INTRESOURCE(lpbmp) ? lpbmp : "";
-    else if (int id = ResourceId(lpbmp); id >= 0)
-        file = sim::res::BitmapFile(id);
     int width = 0, height = 0;
-    if (file.empty() || !ReadBmpSize(file, width, height)) {
+    const auto* dib = (uFlags & LR_LOADFROMFILE) || ResourceId(lpbmp) < 0
+                          ? nullptr
+                          : sim::res::FindData(sim::res::kBitmap, ResourceId(lpbmp));
+    if (!dib || !DibSize(*dib, width, height)) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }

@@ -1,5 +1,5 @@
-// The program's resources as sim sees them: parsed from the same src/res/HxSetup.rc that windres
-// compiles for the Windows build (path in HX_RC_FILE), so there is one source of templates.
+// The program's resources as sim sees them: read from the .res file that windres compiles from
+// src/res/HxSetup.rc (path in HX_RES_FILE), the very bytes the Windows executable carries.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,9 @@
 #include <vector>
 
 namespace sim::res {
+
+// Resource types by their numbers in a compiled resource file.
+enum Type { kBitmap = 2, kIcon = 3, kDialog = 5, kGroupIcon = 14 };
 
 struct DialogItem {
     int id = -1;
@@ -29,10 +32,9 @@ struct DialogTemplate {
     std::vector<DialogItem> items;    // template order
 };
 
-// nullptr when the rc file has no such dialog.
+// nullptr when the resources hold no such dialog.
 const DialogTemplate* FindDialog(int id);
-// Absolute path of the file an ICON or BITMAP statement names; "" when there is none.
-std::string IconFile(int id);
-std::string BitmapFile(int id);
+// The bytes of the resource of this type and numeric id; nullptr when there is none.
+const std::vector<unsigned char>* FindData(Type type, int id);
 
 } // namespace sim::res

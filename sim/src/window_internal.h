@@ -18,6 +18,15 @@
 
 namespace sim::win {
 
+// Classic (non-themed) metrics of a 1024 x 768 screen with the task bar at the bottom.
+constexpr int kScreenW = 1024, kScreenH = 768;
+constexpr RECT kWorkArea{0, 0, 1024, 738};
+constexpr int kCaption = 19, kDlgFrame = 3, kSizeFrame = 4, kBorder = 1, kEdge = 2;
+constexpr int kMinimisedW = 160, kMinimisedH = 24;
+// The dialog font's base units: 8-point "MS Sans Serif" at 96 dpi averages 6 x 13 pixels; the
+// system font (no font in the template) 8 x 16.
+constexpr int kDluBaseX = 6, kDluBaseY = 13, kSysBaseX = 8, kSysBaseY = 16;
+
 enum class Kind { Dialog, Button, Edit, Static, ListView, UpDown, Other };
 
 struct ListItem {
@@ -147,6 +156,8 @@ struct State {
 };
 
 State& S();
+// The frame and caption around a window's client area.
+RECT Insets(const Window& w);
 // A fresh handle value, never reused (not even across sim::Reset()).
 void* NewHandle();
 
@@ -173,6 +184,11 @@ void Invalidate(Window& w, const RECT* rect, bool erase);
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 bool IsEnabled(HWND h);                   // a live window without WS_DISABLED
 bool IsDescendant(HWND ancestor, HWND h); // h is a child, grandchild... of ancestor
+
+// Dialog manager (window_dialog.cpp): a dialog's messages through its procedure, then the
+// dialog defaults; the first control the Tab key would reach.
+LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp);
+HWND FirstTabStop(Window& dlg);
 
 // Controls (window_controls.cpp).
 LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,0 +1,55 @@
+// The test API of the window system: scripts for dialogs and boxes, and what the tests observe.
+#include "window_internal.h"
+
+using namespace sim::win;
+
+namespace {
+
+// MessageBoxA's answers come from the scripted user, one per box, in order.
+int BoxHook(HWND owner, const char* text, const char* caption, UINT type) {
+    State& st = S();
+    UINT kind = type & MB_TYPEMASK;
+    int dflt = kind == MB_ABORTRETRYIGNORE                    ? IDABORT
+               : (kind == MB_YESNOCANCEL || kind == MB_YESNO) ? IDYES
+               : kind == MB_RETRYCANCEL                       ? IDRETRY
+                                                              : IDOK;
+    if (st.boxAnswers.empty())
+        return dflt;
+    sim::ui::BoxAnswer answer = std::move(st.boxAnswers.front());
+    st.boxAnswers.pop_front();
+    sim::MessageBoxCall call{owner, text ? text : "", caption ? caption : "", type};
+    return answer ? answer(call) : dflt;
+}
+
+} // namespace
+
+namespace sim::ui {
+
+void OnDialog(int templateId, Script script) {
+    S().scripts[templateId].push_back(std::move(script));
+}
+
+std::size_t UnscriptedDialogs() {
+    return S().unscripted;
+}
+
+void OnMessageBox(BoxAnswer answer) {
+    sim::detail::SetMessageBoxHook(&BoxHook);
+    S().boxAnswers.push_back(std::move(answer));
+}
+
+void AddTestTemplate(const sim::res::DialogTemplate& tmpl) {
+    S().testTemplates[tmpl.id] = tmpl;
+}
+
+const std::vector<HelpCall>& HelpCalls() {
+    return S().help;
+}
+const std::vector<int>& DialogsRun() {
+    return S().dialogsRun;
+}
+DWORD CommonControlsInitialised() {
+    return S().icc;
+}
+
+} // namespace sim::ui

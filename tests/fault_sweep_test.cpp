@@ -1,7 +1,7 @@
 // Fault sweep: whole runs through AfxWinMain in which one fallible OS call fails, once or from
 // then on, for every such call a clean run makes. What the user must see and what must stay
-// written follow from WHICH call failed (its api, key and value, taken from the clean run's call
-// log), never from what the program happened to do.
+// written follow from WHICH call failed (its api, key and value, as sim recorded the clean run's
+// fallible calls), never from what the program happened to do.
 //
 // The clean run's fallible-call count is pinned per scenario: a new call site changes it, and
 // the sweep must then be looked at again before the constant is updated.
@@ -50,39 +50,11 @@ enum class Phase {
 };
 
 struct Call {
-    bool logged = false; // false: a call that leaves no line in the call log (GetDC, fonts)
-    std::string line;
     sim::Api api = sim::Api::RegOpenKeyEx;
-    std::string key;   // registry key (one of hxtest's), drive root or device; "" if none
-    std::string value; // registry value name, or the dialog template for DialogBoxParamA
-    int nth = 0;       // among this api's calls
+    std::string key;   // registry key (one of hxtest's), drive root or device, dialog template
+    std::string value; // registry value name; "" if none
     Phase phase = Phase::Rights;
     bool afterPoolDialog = false;
-};
-
-struct ApiPrefix {
-    const char* prefix;
-    sim::Api api;
-};
-const ApiPrefix kFallible[] = {
-    {"RegOpenKeyExA ", sim::Api::RegOpenKeyEx},
-    {"RegCreateKeyExA ", sim::Api::RegCreateKeyEx},
-    {"RegQueryValueExA ", sim::Api::RegQueryValueEx},
-    {"RegSetValueExA ", sim::Api::RegSetValueEx},
-    {"RegCloseKey ", sim::Api::RegCloseKey},
-    {"OpenThreadToken ", sim::Api::OpenThreadToken},
-    {"OpenProcessToken", sim::Api::OpenProcessToken},
-    {"GetTokenInformation ", sim::Api::GetTokenInformation},
-    {"AllocateAndInitializeSid ", sim::Api::AllocateAndInitializeSid},
-    {"LocalAlloc ", sim::Api::LocalAlloc},
-    {"GetLogicalDriveStringsA ", sim::Api::GetLogicalDriveStrings},
-    {"GetDriveTypeA ", sim::Api::GetDriveType},
-    {"GetDiskFreeSpaceA ", sim::Api::GetDiskFreeSpace},
-    {"GetVolumeInformationA ", sim::Api::GetVolumeInformation},
-    {"QueryDosDeviceA ", sim::Api::QueryDosDevice},
-    {"SetTimer ", sim::Api::SetTimer},
-    {"DialogBoxParamA ", sim::Api::DialogBoxParam},
-    {"WinHelpA ", sim::Api::WinHelp},
 };
 
 bool IsRegistry(sim::Api api) {
@@ -91,47 +63,13 @@ bool IsRegistry(sim::Api api) {
            api == sim::Api::RegCloseKey;
 }
 
-// Parses a log line of a fallible call; nullopt for any other line.
-std::optional<Call> ParseLine(const std::string& line) {
-    for (const ApiPrefix& p : kFallible) {
-        std::string prefix = p.prefix;
-        bool exact = prefix.back() != ' ';
-        if (exact ? line != prefix : line.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        Call c;
-        c.logged = true;
-        c.line = line;
-        c.api = p.api;
-        std::string rest = exact ? "" : line.substr(prefix.size());
-        if (IsRegistry(p.api)) {
-            // Key paths hold blanks: match the known keys, the longest first.
-            for (const std::string* k :
-                 {&kParametersKey, &kEventSourceKey, &kServiceKey, &kMemoryKey, &kGroupOrderKey}) {
-                if (rest.compare(0, k->size(), *k) == 0 &&
-                    (rest.size() == k->size() || rest[k->size()] == ' ')) {
-                    c.key = *k;
-                    rest = rest.substr(std::min(rest.size(), k->size() + 1));
-                    break;
-                }
-            }
-            if (p.api == sim::Api::RegQueryValueEx || p.api == sim::Api::RegSetValueEx)
-                c.value = rest.substr(0, rest.find(' '));
-            if (p.api == sim::Api::RegCreateKeyEx)
-                c.value = rest.substr(rest.find("class=") + 6); // the class
-        } else if (p.api == sim::Api::DialogBoxParam || p.api == sim::Api::GetDriveType ||
-                   p.api == sim::Api::GetDiskFreeSpace || p.api == sim::Api::GetVolumeInformation ||
-                   p.api == sim::Api::QueryDosDevice) {
-            c.key = rest;
-        }
-        return c;
-    }
-    return std::nullopt;
+// The calls that draw rather than configure: the dialog's font and device contexts.
+bool IsDrawing(sim::Api api) {
+    return api == sim::Api::GetDC || api == sim::Api::CreateFontIndirect;
 }
 
 // The error a failing call of that api plausibly reports.
 DWORD ErrorFor(const Call& c) {
-    if (!c.logged)
-        return ERROR_NOT_ENOUGH_MEMORY;
     switch (c.api) {
     case sim::Api::RegQueryValueEx:
         return ERROR_MORE_DATA;
@@ -140,6 +78,8 @@ DWORD ErrorFor(const Call& c) {
         return ERROR_REGISTRY_IO_FAILED;
     case sim::Api::LocalAlloc:
     case sim::Api::DialogBoxParam:
+    case sim::Api::GetDC:
+    case sim::Api::CreateFontIndirect:
         return ERROR_NOT_ENOUGH_MEMORY;
     case sim::Api::GetLogicalDriveStrings:
     case sim::Api::GetDriveType:
@@ -157,7 +97,7 @@ DWORD ErrorFor(const Call& c) {
 }
 
 std::string Describe(const Call& c) {
-    return c.logged ? c.line : "(a call with no log line: GetDC or CreateFontIndirect)";
+    return std::string(sim::ApiName(c.api)) + " " + c.key + " " + c.value;
 }
 
 // ---- scenarios ----
@@ -303,20 +243,10 @@ const Scenario kScenarios[] = {
 
 // ---- one run and what it left ----
 struct Observed {
-    std::vector<std::string> log;
+    std::vector<sim::FallibleCall> calls;
     std::vector<sim::MessageBoxCall> boxes;
     std::vector<bool> ownerWasActive; // per box: owner == GetActiveWindow() when shown
     sim::Hive hive;
-    std::size_t calls = 0;
-    bool operator==(const Observed& o) const {
-        if (log != o.log || !(hive == o.hive) || calls != o.calls || boxes.size() != o.boxes.size())
-            return false;
-        for (size_t i = 0; i < boxes.size(); ++i)
-            if (boxes[i].text != o.boxes[i].text || boxes[i].caption != o.boxes[i].caption ||
-                boxes[i].type != o.boxes[i].type)
-                return false;
-        return true;
-    }
 };
 
 Observed RunOnce(const Scenario& s, const std::function<void()>& faults) {
@@ -334,15 +264,10 @@ Observed RunOnce(const Scenario& s, const std::function<void()>& faults) {
     AfxWinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), 1);
 
     Observed o;
-    o.log = sim::CallLog();
-    // Token handle values run on across sim::Reset(); only the fact of the close matters.
-    for (std::string& line : o.log)
-        if (line.rfind("CloseHandle ", 0) == 0)
-            line = "CloseHandle";
+    o.calls = sim::FallibleCalls();
     o.boxes = sim::MessageBoxes();
     o.ownerWasActive = *active;
     o.hive = sim::Snapshot();
-    o.calls = sim::FallibleCallCount();
     return o;
 }
 
@@ -454,9 +379,8 @@ Expected ExpectTransient(const Scenario& s, const std::vector<Call>& calls, std:
     case Phase::MainDialog:
         return e; // no dialog, no message, nothing of the user's written
     case Phase::Dialog:
-        if (c.logged && IsListCall(c))
-            if (auto box = ListBox(c))
-                e.boxes = {*box};
+        if (auto box = ListBox(c))
+            e.boxes = {*box};
         break;
     default:
         break;
@@ -491,9 +415,8 @@ Expected ExpectPersistent(const std::vector<Call>& calls, std::size_t i) {
     case Phase::Dialog:
         // A list build that fails at its first query shows that query's message; every later
         // build needs the pool dialog, which cannot open. Then OK: the first write fails.
-        if (c.logged && IsListCall(c))
-            if (auto box = ListBox(c))
-                e.boxes.push_back(*box);
+        if (auto box = ListBox(c))
+            e.boxes.push_back(*box);
         e.boxes.push_back(kPoolNotAltered);
         e.boxes.push_back(kRegistryError);
         break;
@@ -508,18 +431,22 @@ Expected ExpectPersistent(const std::vector<Call>& calls, std::size_t i) {
 
 // The registry as the scenario seeds it plus the clean run's changes before call index `upTo`
 // (or all of them), then the overrides.
-sim::Hive ExpectedHive(const Scenario& s, const std::vector<Call>& calls,
-                       const std::map<std::pair<std::string, std::string>, sim::RegValue>& clean,
+struct CleanWrites {
+    std::map<std::string, std::string> classes; // created key -> its class
+    std::map<std::pair<std::string, std::string>, sim::RegValue> values;
+};
+
+sim::Hive ExpectedHive(const Scenario& s, const std::vector<Call>& calls, const CleanWrites& clean,
                        const Expected& e) {
     sim::Reset();
     s.seed();
     std::size_t end = e.allWrites ? calls.size() + 1 : e.writesUpTo;
     for (std::size_t j = 1; j < end; ++j) {
         const Call& c = calls[j - 1];
-        if (c.api == sim::Api::RegCreateKeyEx && c.logged && !sim::KeyExists(c.key))
-            sim::SeedKey(c.key, c.value);
-        if (c.api == sim::Api::RegSetValueEx && c.logged) {
-            const sim::RegValue& v = clean.at({c.key, c.value});
+        if (c.api == sim::Api::RegCreateKeyEx && !sim::KeyExists(c.key))
+            sim::SeedKey(c.key, clean.classes.at(c.key));
+        if (c.api == sim::Api::RegSetValueEx) {
+            const sim::RegValue& v = clean.values.at({c.key, c.value});
             sim::SeedValue(c.key, c.value, v.type, v.data);
         }
     }
@@ -529,51 +456,24 @@ sim::Hive ExpectedHive(const Scenario& s, const std::vector<Call>& calls,
     return sim::Snapshot();
 }
 
-// Gives every fallible call of the clean run its identity. A logged call is matched to its
-// index by failing it through its api's count (InjectFault) and through the overall count
-// (FailNthCall): the two runs must be the same run. Indices no logged line claims are the calls
-// that leave no line (GetDC, CreateFontIndirect).
-std::vector<Call> Identify(const Scenario& s, const Observed& clean) {
-    std::vector<Call> logged;
-    std::map<sim::Api, int> seen;
-    for (const std::string& line : clean.log)
-        if (auto c = ParseLine(line)) {
-            c->nth = ++seen[c->api];
-            logged.push_back(*c);
-        }
-    std::vector<Call> calls(clean.calls);
-    std::vector<bool> claimed(clean.calls, false);
-    std::size_t next = 1;
-    for (const Call& c : logged) {
-        Observed byApi = RunOnce(s, [&] { sim::InjectFault({c.api, c.nth, "", "", ErrorFor(c)}); });
-        std::size_t found = 0;
-        for (std::size_t i = next; i <= clean.calls && found == 0; ++i) {
-            Observed byIndex = RunOnce(s, [&] { sim::FailNthCall(i, ErrorFor(c), false); });
-            if (byIndex == byApi)
-                found = i;
-        }
-        EXPECT_NE(found, 0u) << "no call index behaves like " << c.line;
-        if (found == 0)
-            return {};
-        calls[found - 1] = c;
-        claimed[found - 1] = true;
-        next = found + 1;
-    }
-
-    // Phases, in the order of the run.
+// The clean run's fallible calls, each with the phase of the run it belongs to.
+std::vector<Call> Classify(const std::vector<sim::FallibleCall>& records) {
+    std::vector<Call> calls;
+    for (const sim::FallibleCall& r : records)
+        calls.push_back(Call{r.api, r.key, r.value});
+    const std::string mainDialog = std::to_string(IDD_HXSETUP_DIALOG);
     Phase phase = Phase::Rights;
     bool afterPool = false;
     for (std::size_t i = 0; i < calls.size(); ++i) {
         Call& c = calls[i];
-        if (!claimed[i]) {
-            c.logged = false;
-            // The main dialog's font comes before its DialogBoxParamA; anything else unlogged
+        if (IsDrawing(c.api)) {
+            // The main dialog's font comes before its DialogBoxParamA; any other drawing call
             // happens inside the dialog.
             bool beforeMain = false;
             for (std::size_t j = i + 1; j < calls.size(); ++j)
-                if (claimed[j]) {
-                    beforeMain = calls[j].api == sim::Api::DialogBoxParam &&
-                                 calls[j].key == std::to_string(IDD_HXSETUP_DIALOG);
+                if (!IsDrawing(calls[j].api)) {
+                    beforeMain =
+                        calls[j].api == sim::Api::DialogBoxParam && calls[j].key == mainDialog;
                     break;
                 }
             c.phase = beforeMain ? Phase::BeforeDialog : Phase::Dialog;
@@ -588,8 +488,7 @@ std::vector<Call> Identify(const Scenario& s, const Observed& clean) {
                 phase = Phase::Read;
             else
                 phase = Phase::Prepare;
-        } else if (c.api == sim::Api::DialogBoxParam &&
-                   c.key == std::to_string(IDD_HXSETUP_DIALOG)) {
+        } else if (c.api == sim::Api::DialogBoxParam && c.key == mainDialog) {
             phase = Phase::MainDialog;
         } else if (phase == Phase::MainDialog || phase == Phase::Dialog) {
             phase = Phase::Dialog;
@@ -615,25 +514,26 @@ TEST_P(FaultSweep, EveryFallibleCallFailsOnceAndFromThenOn) {
     ExpectNothingHeld();
     ASSERT_TRUE(clean.boxes.empty());
     if (getenv("HX_SWEEP_DUMP"))
-        for (const auto& l : clean.log)
-            std::cout << l << "\n";
-    ASSERT_EQ(clean.calls, s.cleanCalls)
+        for (const sim::FallibleCall& c : clean.calls)
+            std::cout << sim::ApiName(c.api) << " " << c.key << " " << c.value << "\n";
+    ASSERT_EQ(clean.calls.size(), s.cleanCalls)
         << "the clean run's fallible calls changed: review the sweep's expectations for the "
            "new or removed call sites, then update the constant";
-    std::map<std::pair<std::string, std::string>, sim::RegValue> cleanValues;
-    for (const std::string& line : clean.log)
-        if (auto c = ParseLine(line); c && c->api == sim::Api::RegSetValueEx)
-            cleanValues[{c->key, c->value}] = *sim::GetValue(c->key, c->value);
+    CleanWrites cleanWrites;
+    for (const sim::FallibleCall& c : clean.calls) {
+        if (c.api == sim::Api::RegCreateKeyEx)
+            cleanWrites.classes[c.key] = sim::KeyClass(c.key).value_or("");
+        if (c.api == sim::Api::RegSetValueEx)
+            cleanWrites.values[{c.key, c.value}] = *sim::GetValue(c.key, c.value);
+    }
     const sim::Hive cleanHive = clean.hive;
-
-    const std::vector<Call> calls = Identify(s, clean);
-    ASSERT_EQ(calls.size(), s.cleanCalls);
+    const std::vector<Call> calls = Classify(clean.calls);
 
     // The replay of the clean run's changes is the clean run's registry.
     {
         Expected all;
         all.allWrites = true;
-        ASSERT_EQ(ExpectedHive(s, calls, cleanValues, all), cleanHive);
+        ASSERT_EQ(ExpectedHive(s, calls, cleanWrites, all), cleanHive);
     }
 
     std::size_t points = 0;
@@ -647,7 +547,11 @@ TEST_P(FaultSweep, EveryFallibleCallFailsOnceAndFromThenOn) {
             ExpectNothingHeld();
             Expected e = persistent ? ExpectPersistent(calls, i) : ExpectTransient(s, calls, i);
             ExpectBoxesSeen(o, e.boxes);
-            EXPECT_EQ(o.hive, ExpectedHive(s, calls, cleanValues, e));
+            // The failure struck the call it was meant for.
+            ASSERT_GE(o.calls.size(), i);
+            EXPECT_EQ(o.calls[i - 1].api, c.api);
+            EXPECT_TRUE(o.calls[i - 1].failed);
+            EXPECT_EQ(o.hive, ExpectedHive(s, calls, cleanWrites, e));
         }
     }
     std::cout << "[ fault sweep ] " << s.name << ": " << calls.size() << " fallible calls, "

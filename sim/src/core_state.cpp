@@ -19,7 +19,7 @@ struct State {
     std::size_t failNth = 0; // 0 = none
     DWORD failNthError = 0;
     bool failNthPersistent = false;
-    std::size_t fallibleCalls = 0;
+    std::vector<FallibleCall> fallible;
     std::vector<std::string> callLog;
     std::vector<std::string> misuses;
     std::vector<MessageBoxCall> boxes;
@@ -106,7 +106,57 @@ void FailNthCall(std::size_t n, DWORD error, bool persistent) {
 }
 
 std::size_t FallibleCallCount() {
-    return S().fallibleCalls;
+    return S().fallible.size();
+}
+
+const std::vector<FallibleCall>& FallibleCalls() {
+    return S().fallible;
+}
+
+const char* ApiName(Api api) {
+    switch (api) {
+    case Api::RegOpenKeyEx:
+        return "RegOpenKeyExA";
+    case Api::RegCreateKeyEx:
+        return "RegCreateKeyExA";
+    case Api::RegQueryValueEx:
+        return "RegQueryValueExA";
+    case Api::RegSetValueEx:
+        return "RegSetValueExA";
+    case Api::RegCloseKey:
+        return "RegCloseKey";
+    case Api::OpenThreadToken:
+        return "OpenThreadToken";
+    case Api::OpenProcessToken:
+        return "OpenProcessToken";
+    case Api::GetTokenInformation:
+        return "GetTokenInformation";
+    case Api::AllocateAndInitializeSid:
+        return "AllocateAndInitializeSid";
+    case Api::LocalAlloc:
+        return "LocalAlloc";
+    case Api::GetLogicalDriveStrings:
+        return "GetLogicalDriveStringsA";
+    case Api::GetDriveType:
+        return "GetDriveTypeA";
+    case Api::GetDiskFreeSpace:
+        return "GetDiskFreeSpaceA";
+    case Api::GetVolumeInformation:
+        return "GetVolumeInformationA";
+    case Api::QueryDosDevice:
+        return "QueryDosDeviceA";
+    case Api::SetTimer:
+        return "SetTimer";
+    case Api::CreateFontIndirect:
+        return "CreateFontIndirectA";
+    case Api::GetDC:
+        return "GetDC";
+    case Api::DialogBoxParam:
+        return "DialogBoxParamA";
+    case Api::WinHelp:
+        return "WinHelpA";
+    }
+    return "?";
 }
 
 const std::vector<MessageBoxCall>& MessageBoxes() {
@@ -133,7 +183,8 @@ void SetError(DWORD error) {
 
 bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD* error) {
     State& st = S();
-    const std::size_t n = ++st.fallibleCalls;
+    st.fallible.push_back(FallibleCall{api, key, value, false, 0});
+    const std::size_t n = st.fallible.size();
     bool fail = false;
     DWORD err = 0;
     if (st.failNth != 0 && (n == st.failNth || (st.failNthPersistent && n > st.failNth))) {
@@ -154,6 +205,10 @@ bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD
             fail = true;
             err = f.fault.error;
         }
+    }
+    if (fail) {
+        st.fallible.back().failed = true;
+        st.fallible.back().error = err;
     }
     if (fail && error)
         *error = err;

@@ -125,6 +125,19 @@ void InjectFault(const Fault& fault);
 void FailNthCall(std::size_t n, DWORD error, bool persistent);
 std::size_t FallibleCallCount();
 
+// Every fallible call since the last Reset(), in order: the Nth record is the call FailNthCall(N)
+// fails.
+struct FallibleCall {
+    Api api = Api::RegOpenKeyEx;
+    std::string key;     // as a Fault's key; DialogBoxParam: the template id; "" when none
+    std::string value;   // as a Fault's value; "" when none
+    bool failed = false; // an injected fault failed it ...
+    DWORD error = 0;     // ... with this error
+};
+const std::vector<FallibleCall>& FallibleCalls();
+// The api's Win32 name ("RegOpenKeyExA"), for messages.
+const char* ApiName(Api api);
+
 // ---- observation ----
 struct MessageBoxCall {
     HWND owner;

@@ -26,13 +26,7 @@ namespace {
 // that fits the budget.
 void SeedFreshNt() {
     hxtest::SeedNtSystem(0);
-    sim::Drive small;
-    small.letter = 'D';
-    small.sectorsPerCluster = 1;
-    small.bytesPerSector = 512;
-    small.totalClusters = 2048; // 1 MiB
-    small.device = "\\Device\\Harddisk1\\Partition1";
-    sim::AddDrive(small);
+    sim::AddDrive(hxtest::FixedDrive('D', 2048).Device("\\Device\\Harddisk1\\Partition1")); // 1 MiB
 }
 
 // The administrator picks the first row (the small drive), configures it and confirms with OK.
@@ -102,15 +96,10 @@ BENCHMARK(BM_FullRun)->Unit(benchmark::kMicrosecond);
 void BM_BuildDriveList26(benchmark::State& state) {
     sim::Reset();
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        sim::Drive drive;
-        drive.letter = letter;
-        drive.sectorsPerCluster = 1;
-        drive.bytesPerSector = 512;
-        drive.totalClusters = 2048; // 1 MiB: every drive is a candidate
-        drive.fileSystem = "FAT";
-        drive.device =
-            std::string("\\Device\\Harddisk") + std::to_string(letter - 'A') + "\\Partition1";
-        sim::AddDrive(drive);
+        // 1 MiB: every drive is a candidate
+        sim::AddDrive(hxtest::FixedDrive(letter, 2048)
+                          .Device(std::string("\\Device\\Harddisk") + std::to_string(letter - 'A') +
+                                  "\\Partition1"));
     }
     const DWORD dwBudget = 16u << 20;
     int nEntries = 0;

@@ -28,13 +28,7 @@ TEST_F(TypicalRun, FromTheInstallersNoticeToTheRamDiskWritten) {
     // budget, and a small FAT partition that fits.
     SeedNtSystem(0);
     sim::SetTotalPhys(33554432);
-    sim::Drive small;
-    small.letter = 'D';
-    small.sectorsPerCluster = 1;
-    small.bytesPerSector = 512;
-    small.totalClusters = 4096; // 2 MiB
-    small.device = "\\Device\\Harddisk1\\Partition2";
-    sim::AddDrive(small);
+    sim::AddDrive(FixedDrive('D', 4096).Device("\\Device\\Harddisk1\\Partition2")); // 2 MiB
 
     sim::ui::OnDialog(IDD_HXSETUP_DIALOG, [](sim::ui::Dialog& d) {
         // 5. Every fixed drive below the 8 MiB budget, then the RAM disk of 8 MiB.

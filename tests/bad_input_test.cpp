@@ -328,19 +328,6 @@ TEST_F(BadInput, GroupOrderLists) {
 
 // ---- drives ----
 
-sim::Drive Fixed(char letter, DWORD clusters, DWORD sectorsPerCluster = 1,
-                 DWORD bytesPerSector = 512, const std::string& fs = "FAT",
-                 const std::string& device = "\\Device\\Harddisk1\\Partition2") {
-    sim::Drive d;
-    d.letter = letter;
-    d.sectorsPerCluster = sectorsPerCluster;
-    d.bytesPerSector = bytesPerSector;
-    d.totalClusters = clusters;
-    d.fileSystem = fs;
-    d.device = device;
-    return d;
-}
-
 std::string Row(char letter, DWORD kilobytes) {
     char sz[64];
     std::snprintf(sz, sizeof sz, " %c:        %11d               ...", letter,
@@ -370,7 +357,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {0, 0}},
         {"one drive that fits",
-         {Fixed('D', 4096)},
+         {FixedDrive('D', 4096)},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -379,7 +366,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"one byte under the budget",
-         {Fixed('D', kBudget - 1, 1, 1)},
+         {FixedDrive('D', kBudget - 1, 1)},
          {},
          {Row('D', kBudget / 1024 - 1), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -388,7 +375,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"exactly the budget: not a candidate",
-         {Fixed('D', kBudget, 1, 1)},
+         {FixedDrive('D', kBudget, 1)},
          {},
          {Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -397,7 +384,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          kBudget,
          {'S', ':', 0}},
         {"cluster x sector above 2^32, would wrap to 0",
-         {Fixed('D', 1, 0x10000, 0x10000)},
+         {FixedDrive('D', 1, 0x10000, 0x10000)},
          {},
          {Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -406,7 +393,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          kBudget,
          {'S', ':', 0}},
         {"4 GiB + 512 bytes, would wrap to 512",
-         {Fixed('D', 0x800001, 1, 512)},
+         {FixedDrive('D', 0x800001)},
          {},
          {Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -415,7 +402,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          kBudget,
          {'S', ':', 0}},
         {"file system of 7 characters",
-         {Fixed('D', 4096, 1, 512, "ABCDEFG")},
+         {FixedDrive('D', 4096).FileSystem("ABCDEFG")},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:   ABCDEFG",
@@ -424,7 +411,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"file system of 8 characters: 7 kept",
-         {Fixed('D', 4096, 1, 512, "ABCDEFGH")},
+         {FixedDrive('D', 4096).FileSystem("ABCDEFGH")},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:   ABCDEFG",
@@ -433,7 +420,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"file system of 31 characters: 7 kept",
-         {Fixed('D', 4096, 1, 512, std::string(31, 'N'))},
+         {FixedDrive('D', 4096).FileSystem(std::string(31, 'N'))},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:   NNNNNNN",
@@ -442,7 +429,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"file system of 32 characters: no list, no message",
-         {Fixed('D', 4096, 1, 512, std::string(32, 'N'))},
+         {FixedDrive('D', 4096).FileSystem(std::string(32, 'N'))},
          {},
          {},
          "",
@@ -451,7 +438,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {0, 0}},
         {"device name of 63 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63)},
+         {FixedDrive('D', 4096).Device(device63)},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -460,7 +447,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"device name of 64 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63 + "x")},
+         {FixedDrive('D', 4096).Device(device63 + "x")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",
@@ -469,7 +456,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {0, 0}},
         {"device name of 65 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63 + "xx")},
+         {FixedDrive('D', 4096).Device(device63 + "xx")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",
@@ -478,7 +465,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {0, 0}},
         {"a volume, not a partition",
-         {Fixed('D', 4096, 1, 512, "FAT", "\\Device\\HarddiskVolume3")},
+         {FixedDrive('D', 4096).Device("\\Device\\HarddiskVolume3")},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -487,7 +474,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"a short name",
-         {Fixed('D', 4096, 1, 512, "FAT", "\\Device\\Ram")},
+         {FixedDrive('D', 4096).Device("\\Device\\Ram")},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -496,7 +483,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          0,
          {'D', ':', 0}},
         {"leading zeros: '0' alone is the number",
-         {Fixed('D', 4096, 1, 512, "FAT", "\\Device\\Harddisk012\\Partition03")},
+         {FixedDrive('D', 4096).Device("\\Device\\Harddisk012\\Partition03")},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -532,7 +519,7 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
 TEST_F(BadInput, TwentySixDrives) {
     std::vector<std::string> rows;
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        sim::AddDrive(Fixed(letter, 2 * (letter - 'A' + 1)));
+        sim::AddDrive(FixedDrive(letter, 2 * (letter - 'A' + 1)));
         rows.push_back(Row(letter, letter - 'A' + 1));
     }
     rows.push_back(Row('S', kBudget / 1024)); // the RAM disk, besides the real S:

@@ -57,24 +57,10 @@ protected:
     DriveEntry* m_pHead = nullptr;
 };
 
-// A fixed drive of the given size: 512-byte sectors, one per cluster.
-sim::Drive Fixed(char letter, DWORD sectors, const std::string& fs = "FAT",
-                 const std::string& device = "\\Device\\Harddisk0\\Partition1") {
-    sim::Drive d;
-    d.letter = letter;
-    d.sectorsPerCluster = 1;
-    d.bytesPerSector = 512;
-    d.totalClusters = sectors;
-    d.freeClusters = sectors / 2;
-    d.fileSystem = fs;
-    d.device = device;
-    return d;
-}
-
 const DWORD kBudget = 8388608; // 16384 sectors
 
 TEST_F(BuildDriveList, NoFixedDriveGivesTheRamDiskAlone) {
-    sim::Drive cd = Fixed('D', 100);
+    sim::Drive cd = FixedDrive('D', 100);
     cd.type = DRIVE_CDROM;
     sim::AddDrive(cd);
     EXPECT_EQ(Build(kBudget), std::vector<std::string>{"S:"});
@@ -98,12 +84,13 @@ TEST_F(BuildDriveList, NoDriveLettersAtAllFails) {
 }
 
 TEST_F(BuildDriveList, FixedDrivesThatFitInLetterOrder) {
-    sim::AddDrive(Fixed('C', 2000, "NTFS", "\\Device\\Harddisk0\\Partition1"));
-    sim::AddDrive(Fixed('D', 3000, "FAT", "\\Device\\Harddisk1\\Partition2"));
-    sim::Drive cd = Fixed('E', 100);
+    sim::AddDrive(
+        FixedDrive('C', 2000).FileSystem("NTFS").Device("\\Device\\Harddisk0\\Partition1"));
+    sim::AddDrive(FixedDrive('D', 3000).FreeClusters(1500));
+    sim::Drive cd = FixedDrive('E', 100);
     cd.type = DRIVE_CDROM;
     sim::AddDrive(cd);
-    sim::Drive removable = Fixed('A', 100);
+    sim::Drive removable = FixedDrive('A', 100);
     removable.type = DRIVE_REMOVABLE;
     sim::AddDrive(removable);
     EXPECT_EQ(Build(kBudget), (std::vector<std::string>{"C:", "D:", "S:"}));
@@ -138,7 +125,7 @@ TEST_F(BuildDriveList, SizesAroundTheBudget) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         sim::Reset();
-        sim::Drive d = Fixed('C', 0);
+        sim::Drive d = FixedDrive('C', 0);
         d.sectorsPerCluster = c.sectorsPerCluster;
         d.bytesPerSector = c.bytesPerSector;
         d.totalClusters = c.totalClusters;
@@ -149,7 +136,7 @@ TEST_F(BuildDriveList, SizesAroundTheBudget) {
 }
 
 TEST_F(BuildDriveList, TooLargeDrivesAreNotAskedAnythingMore) {
-    sim::AddDrive(Fixed('C', 100000));
+    sim::AddDrive(FixedDrive('C', 100000));
     sim::InjectFault({sim::Api::GetVolumeInformation});
     sim::InjectFault({sim::Api::QueryDosDevice});
     EXPECT_EQ(Build(kBudget), std::vector<std::string>{"S:"});
@@ -175,7 +162,7 @@ TEST_F(BuildDriveList, FileSystemAndDeviceNameLengths) {
         sim::Reset();
         std::string device = "\\Device\\Harddisk3\\Partition4";
         device.resize(c.deviceLength, 'x');
-        sim::AddDrive(Fixed('C', 100, c.fs, device));
+        sim::AddDrive(FixedDrive('C', 100).FileSystem(c.fs).Device(device));
         std::vector<std::string> names = Build(kBudget);
         if (c.built) {
             ASSERT_EQ(names.size(), 2u);
@@ -209,9 +196,9 @@ TEST_F(BuildDriveList, FailuresEndTheBuildWithNothingAllocated) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         sim::Reset();
-        sim::AddDrive(Fixed('C', 100));
-        sim::AddDrive(Fixed('D', 100));
-        sim::AddDrive(Fixed('E', 100000));
+        sim::AddDrive(FixedDrive('C', 100));
+        sim::AddDrive(FixedDrive('D', 100));
+        sim::AddDrive(FixedDrive('E', 100000));
         sim::InjectFault(c.fault);
         EXPECT_TRUE(Build(kBudget).empty());
         if (c.message) {

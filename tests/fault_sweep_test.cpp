@@ -149,18 +149,6 @@ void Extend(sim::ui::Dialog& d) {
     d.Click(IDC_EXTEND_POOL);
 }
 
-// A fixed drive that fits the budget: 2 MiB on disk 1, partition 2.
-void AddSmallDrive() {
-    sim::Drive d;
-    d.letter = 'D';
-    d.sectorsPerCluster = 1;
-    d.bytesPerSector = 512;
-    d.totalClusters = 4096;
-    d.fileSystem = "FAT";
-    d.device = "\\Device\\Harddisk1\\Partition2";
-    sim::AddDrive(d);
-}
-
 bool IsListCall(const Call& c) {
     return c.api == sim::Api::GetLogicalDriveStrings || c.api == sim::Api::GetDriveType ||
            c.api == sim::Api::GetDiskFreeSpace || c.api == sim::Api::GetVolumeInformation ||
@@ -207,7 +195,7 @@ const Scenario kScenarios[] = {
     {"drive D: configured, OK", 50,
      [] {
          SeedNtSystem();
-         AddSmallDrive();
+         sim::AddDrive(FixedDrive('D', 4096)); // 2 MiB on disk 1, partition 2
      },
      [](sim::ui::Dialog& d) {
          sim::ui::AdvanceClock(250);
@@ -226,7 +214,7 @@ const Scenario kScenarios[] = {
     {"Extend Pool Memory (Maximum), OK", 58,
      [] {
          SeedNtSystem();
-         AddSmallDrive();
+         sim::AddDrive(FixedDrive('D', 4096)); // 2 MiB on disk 1, partition 2
      },
      [](sim::ui::Dialog& d) {
          sim::ui::AdvanceClock(250);

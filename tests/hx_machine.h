@@ -44,16 +44,47 @@ inline const std::vector<std::string> kNtGroups = {"System Bus Extender",
                                                    "Base",
                                                    "Pointer Port"};
 
+// A fixed drive of `clusters` clusters, by default of one 512-byte sector each, FAT, the second
+// partition of the second disk: a small partition the driver could mirror. The setters change
+// one thing each, for the rows that are about it.
+class FixedDrive {
+public:
+    explicit FixedDrive(char letter, DWORD clusters, DWORD bytesPerSector = 512,
+                        DWORD sectorsPerCluster = 1) {
+        m_drive.letter = letter;
+        m_drive.type = DRIVE_FIXED;
+        m_drive.totalClusters = clusters;
+        m_drive.bytesPerSector = bytesPerSector;
+        m_drive.sectorsPerCluster = sectorsPerCluster;
+        m_drive.fileSystem = "FAT";
+        m_drive.device = "\\Device\\Harddisk1\\Partition2";
+    }
+    FixedDrive& FileSystem(const std::string& name) {
+        m_drive.fileSystem = name;
+        return *this;
+    }
+    FixedDrive& FreeClusters(DWORD clusters) {
+        m_drive.freeClusters = clusters;
+        return *this;
+    }
+    FixedDrive& Device(const std::string& name) {
+        m_drive.device = name;
+        return *this;
+    }
+    operator sim::Drive() const { return m_drive; }
+
+private:
+    sim::Drive m_drive;
+};
+
 // The system keys as a fresh Windows NT has them, on a machine whose only drive is a system
 // disk far larger than any budget.
 inline void SeedNtSystem(DWORD dwPoolSize = 0) {
     sim::SeedDword(kMemoryKey, "NonPagedPoolSize", dwPoolSize);
     sim::SeedMultiSz(kGroupOrderKey, "List", kNtGroups);
-    sim::Drive system;
-    system.letter = 'C';
-    system.totalClusters = 1u << 20; // 4 GiB of 4 KiB clusters
-    system.fileSystem = "NTFS";
-    sim::AddDrive(system);
+    sim::AddDrive(FixedDrive('C', 1u << 20, 512, 8) // 4 GiB of 4 KiB clusters
+                      .FileSystem("NTFS")
+                      .Device("\\Device\\Harddisk0\\Partition1"));
 }
 
 // The texts drawn in a band of a window's client area, top to bottom.

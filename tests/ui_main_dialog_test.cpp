@@ -17,25 +17,14 @@
 
 namespace {
 
+using hxtest::FixedDrive;
+
 const DWORD kMiB = 1048576;
 const COLORREF kPropertiesColour = 12615872;
 const COLORREF kStatusColour = 12615935;
 const char kHelpFile[] = "C:\\Program Files\\Halcyonix\\HxSetup.HLP";
 
 using Script = std::function<void(sim::ui::Dialog&, CHxSetupDlg&)>;
-
-// A drive of the given size in bytes (one byte per sector, one sector per cluster).
-sim::Drive FixedDrive(char letter, DWORD dwBytes, const char* pszFileSystem = "FAT",
-                      const char* pszDevice = "\\Device\\Harddisk0\\Partition1") {
-    sim::Drive drive;
-    drive.letter = letter;
-    drive.sectorsPerCluster = 1;
-    drive.bytesPerSector = 1;
-    drive.totalClusters = dwBytes;
-    drive.fileSystem = pszFileSystem;
-    drive.device = pszDevice;
-    return drive;
-}
 
 // A machine lists at least one drive; a CD-ROM drive is never a candidate.
 void AddOtherDrive() {
@@ -179,18 +168,18 @@ struct RowsCase {
 
 const RowsCase kRowsCases[] = {
     {"fixed drive of 10 MiB",
-     {FixedDrive('D', 10485760)},
+     {FixedDrive('D', 10485760, 1)},
      12582912,
      {Row("D:", 10240), Row("S:", 12288)},
      {3, 2}},
     {"remainder dropped",
-     {FixedDrive('D', 10486783)},
+     {FixedDrive('D', 10486783, 1)},
      12582912,
      {Row("D:", 10240), Row("S:", 12288)},
      {3, 2}},
     {"RAM disk only", {}, 8388608, {Row("S:", 8192)}, {2}},
     {"two drives in letter order",
-     {FixedDrive('C', 1024), FixedDrive('E', 2048)},
+     {FixedDrive('C', 1024, 1), FixedDrive('E', 2048, 1)},
      8388608,
      {Row("C:", 1), Row("E:", 2), Row("S:", 8192)},
      {3, 3, 2}},
@@ -260,7 +249,7 @@ class MainPickTest : public MainDialogTest, public ::testing::WithParamInterface
 
 TEST_P(MainPickTest, PicksTheFocusedRow) {
     const PickCase& c = GetParam();
-    sim::AddDrive(FixedDrive('C', 4 * kMiB, "NTFS"));
+    sim::AddDrive(FixedDrive('C', 4 * kMiB, 1).FileSystem("NTFS"));
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         for (ListAction a : c.actions) {
             switch (a) {
@@ -325,7 +314,7 @@ class MainPanelTest : public MainDialogTest, public ::testing::WithParamInterfac
 
 TEST_P(MainPanelTest, PropertiesPanel) {
     const PanelCase& c = GetParam();
-    sim::AddDrive(FixedDrive('C', 4 * kMiB, "NTFS"));
+    sim::AddDrive(FixedDrive('C', 4 * kMiB, 1).FileSystem("NTFS"));
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         d.ClickListRow(IDC_DRIVE_LIST, c.row);
         const sim::ui::Surface& s = sim::ui::SurfaceOf(d.hwnd());
@@ -455,7 +444,7 @@ class MainSelectTest : public MainDialogTest, public ::testing::WithParamInterfa
 
 TEST_P(MainSelectTest, CopiesThePickIntoTheRecord) {
     const SelectCase& c = GetParam();
-    sim::AddDrive(FixedDrive('C', 4 * kMiB, "NTFS", "\\Device\\Harddisk1\\Partition2"));
+    sim::AddDrive(FixedDrive('C', 4 * kMiB, 1).FileSystem("NTFS"));
     m_config.Start = 4;
     m_config.Drive = 9;
     m_config.Partition = 9;
@@ -499,7 +488,7 @@ class MainExtendTest : public MainDialogTest, public ::testing::WithParamInterfa
 
 TEST_P(MainExtendTest, RebuildsForTheNewBudget) {
     const ExtendCase& c = GetParam();
-    sim::AddDrive(FixedDrive('C', 10 * kMiB));
+    sim::AddDrive(FixedDrive('C', 10 * kMiB, 1));
     m_config.DiskSize = c.diskSizeBefore;
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         EXPECT_EQ(d.ListRows(IDC_DRIVE_LIST), std::vector<std::string>{Row("S:", 8192)});

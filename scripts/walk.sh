@@ -23,13 +23,23 @@ HX_DU_POOL_CANCEL="55 146"
 HX_DU_POOL_DEFAULT="55 124"
 HX_DU_POOL_MAXIMUM="127 124"
 
-# The painted panels, in client pixels (they do not follow the font): a point inside each and
-# its fill colour.
-HX_PX_PROPERTIES="100 300"
-HX_RGB_PROPERTIES="192,128,192"
-HX_PX_STATUS="236 160"
-HX_RGB_STATUS="255,128,192"
-HX_STATUS_REGION="170x50+230+116"
+# The painted panels, in client pixels (they do not follow the font), as the program itself
+# places and colours them: read from its src/ui/PanelLayout.h. Prints the numbers of constant
+# $1 there, blank-separated ("kStatusRect" -> "230 116 400 166").
+hx_layout() {
+    sed -n "s/^constexpr [A-Z]* $1 = [A-Z]*[{(]\([0-9, ]*\)[})];.*/\1/p" \
+        "$(dirname "${BASH_SOURCE[0]}")/../src/ui/PanelLayout.h" | tr -d ,
+}
+# A point 6 pixels inside each panel's lower left corner, clear of its texts; the fill colours as
+# "r,g,b"; the status panel as an ImageMagick region.
+read -r HX_L HX_T HX_R HX_B <<<"$(hx_layout kPropertiesRect)"
+HX_PX_PROPERTIES="$((HX_L + 6)) $((HX_B - 6))"
+read -r HX_L HX_T HX_R HX_B <<<"$(hx_layout kStatusRect)"
+HX_PX_STATUS="$((HX_L + 6)) $((HX_B - 6))"
+HX_STATUS_REGION="$((HX_R - HX_L))x$((HX_B - HX_T))+$HX_L+$HX_T"
+unset HX_L HX_T HX_R HX_B
+HX_RGB_PROPERTIES=$(hx_layout kPropertiesColour | tr ' ' ,)
+HX_RGB_STATUS=$(hx_layout kStatusColour | tr ' ' ,)
 
 # Prints the id of the visible window titled exactly $1, waiting up to $2 seconds (30).
 hx_wait_window() {

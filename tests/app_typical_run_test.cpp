@@ -5,6 +5,7 @@
 #include "app/HxSetupApp.h"
 #include "hx_test_support.h"
 #include "res/resource.h"
+#include "ui/PanelLayout.h"
 
 using namespace hxtest;
 
@@ -14,7 +15,7 @@ std::vector<std::string> StatusLines(HWND hwnd) {
     return TextsIn(hwnd, 116, 166);
 }
 std::vector<std::string> PropertiesLines(HWND hwnd) {
-    return TextsIn(hwnd, 176, 384);
+    return TextsIn(hwnd, kPropertiesRect.top, kPropertiesRect.bottom);
 }
 
 std::vector<BYTE> Dword(DWORD v) {

@@ -17,6 +17,7 @@
 #include "app/HxSetupApp.h"
 #include "hx_test_support.h"
 #include "res/resource.h"
+#include "ui/PanelLayout.h"
 
 using namespace hxtest;
 
@@ -49,7 +50,7 @@ Seen RunProgram(Then then) {
             seen->status = status.front();
         if (then == Then::PickFirstRowThenOk) {
             d.ClickListRow(IDC_DRIVE_LIST, 0);
-            seen->panel = TextsIn(d.hwnd(), 176, 384);
+            seen->panel = TextsIn(d.hwnd(), kPropertiesRect.top, kPropertiesRect.bottom);
             d.Click(IDC_SELECT_DRIVE);
         }
         if (then == Then::Cancel)

@@ -14,14 +14,13 @@
 #include "platform/CWinApp.h"
 #include "res/resource.h"
 #include "ui/HxSetupDlg.h"
+#include "ui/PanelLayout.h"
 
 namespace {
 
 using hxtest::FixedDrive;
 
 const DWORD kMiB = 1048576;
-const COLORREF kPropertiesColour = 12615872;
-const COLORREF kStatusColour = 12615935;
 const char kHelpFile[] = "C:\\Program Files\\Halcyonix\\HxSetup.HLP";
 
 using Script = std::function<void(sim::ui::Dialog&, CHxSetupDlg&)>;
@@ -58,10 +57,10 @@ std::vector<Drawn> TextsIn(HWND hwnd, int top, int bottom) {
     return out;
 }
 std::vector<Drawn> PropertiesTexts(HWND hwnd) {
-    return TextsIn(hwnd, 176, 384);
+    return TextsIn(hwnd, kPropertiesRect.top, kPropertiesRect.bottom);
 }
 std::vector<Drawn> StatusTexts(HWND hwnd) {
-    return TextsIn(hwnd, 116, 166);
+    return TextsIn(hwnd, kStatusRect.top, kStatusRect.bottom);
 }
 
 // Where a status line of that text starts.
@@ -322,7 +321,8 @@ TEST_P(MainPanelTest, PropertiesPanel) {
         EXPECT_EQ(s.fills[0].colour, kPropertiesColour);
         const RECT& r = s.fills[0].rect;
         EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
-                  std::vector<LONG>({24, 176, 194, 384}));
+                  std::vector<LONG>({kPropertiesRect.left, kPropertiesRect.top,
+                                     kPropertiesRect.right, kPropertiesRect.bottom}));
         EXPECT_EQ(PropertiesTexts(d.hwnd()), c.texts) << c.name;
         for (const auto& t : s.texts) {
             EXPECT_EQ(t.font, dlg.m_font.m_hFont) << t.text;
@@ -367,7 +367,8 @@ TEST_P(MainCentreTest, StatusLinesAreCentred) {
         ASSERT_EQ(s.fills.size(), 1u);
         const RECT& r = s.fills[0].rect;
         EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
-                  std::vector<LONG>({230, 116, 400, 166}));
+                  std::vector<LONG>(
+                      {kStatusRect.left, kStatusRect.top, kStatusRect.right, kStatusRect.bottom}));
         EXPECT_EQ(s.fills[0].colour, kStatusColour);
         d.Esc();
     });

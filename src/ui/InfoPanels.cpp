@@ -5,12 +5,9 @@
 #include <string.h>
 
 #include "platform/CDC.h"
+#include "ui/PanelLayout.h"
 
 namespace {
-const RECT kPropertiesRect = {24, 176, 194, 384};
-const COLORREF kPropertiesColour = RGB(192, 128, 192);
-const RECT kStatusRect = {230, 116, 400, 166};
-const COLORREF kStatusColour = RGB(255, 128, 192);
 const int kPropertiesX = 28;
 const int kStatusWidth = 170;
 const int kStatusLeft = 234;

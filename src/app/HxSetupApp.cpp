@@ -14,8 +14,13 @@ CHxSetupApp::CHxSetupApp() : m_dwUsableMemory(0), m_dwStartPoolSize(0), m_memSta
 CHxSetupApp::~CHxSetupApp() {}
 
 BEGIN_MESSAGE_MAP(CHxSetupApp, CWinApp)
-ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+ON_COMMAND(ID_HELP, CHxSetupApp::OnHelp)
 END_MESSAGE_MAP(CHxSetupApp, CWinApp)
+
+void CHxSetupApp::OnHelp() {
+    if (!WinHelpA(GetActiveWindow(), m_pszHelpFilePath, HELP_CONTEXT, m_dwHelpContext))
+        AfxMessageBox("Failed to launch help.");
+}
 
 namespace {
 struct InstallerNotice {

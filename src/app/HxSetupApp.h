@@ -12,6 +12,8 @@ public:
     ~CHxSetupApp() override;
     const AFX_MSGMAP* GetMessageMap() const override;
     BOOL InitInstance() override;
+    // ID_HELP: asks the help engine for the topic of the active dialog.
+    void OnHelp();
 
     // The fixed drives that fit below the budget, then the RAM-disk entry; nullptr when the list
     // could not be built (the failure's message, if it has one, has been shown).

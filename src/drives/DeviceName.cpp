@@ -33,11 +33,3 @@ void ReadDeviceNumbers(const char* pszDeviceName, DWORD* pdwDisk, DWORD* pdwPart
     pos += kPartitionPrefixLength;
     *pdwPartition = ReadNumberAt(pszDeviceName, nLength, &pos);
 }
-
-void FreeDriveList(DriveEntry* pHead) {
-    while (pHead != nullptr) {
-        DriveEntry* pNext = pHead->pNext;
-        delete pHead;
-        pHead = pNext;
-    }
-}

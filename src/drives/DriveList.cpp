@@ -33,6 +33,14 @@ DriveEntry* Fail(DriveEntry* pHead, const char* pszMessage) {
 }
 } // namespace
 
+void FreeDriveList(DriveEntry* pHead) {
+    while (pHead != nullptr) {
+        DriveEntry* pNext = pHead->pNext;
+        delete pHead;
+        pHead = pNext;
+    }
+}
+
 DriveEntry* CHxSetupApp::BuildDriveList(DWORD dwUsableMemory) {
     char szRoots[kDriveStringsLength];
     DWORD nRoots = GetLogicalDriveStringsA(kDriveStringsLength, szRoots);

@@ -6,6 +6,13 @@ namespace {
 CWinApp* g_pApp = nullptr;
 }
 
+static const AFX_MSGMAP_ENTRY g_winAppEntries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+const AFX_MSGMAP CWinApp::messageMap = {&CCmdTarget::messageMap, g_winAppEntries};
+
+const AFX_MSGMAP* CWinApp::GetMessageMap() const {
+    return &CWinApp::messageMap;
+}
+
 CWinApp::CWinApp(const char* pszAppName)
     : m_dwHelpContext(0), m_hInstance(NULL), m_lpCmdLine(nullptr), m_nCmdShow(0),
       m_pszAppName(pszAppName), m_pszHelpFilePath(nullptr), m_pMainWnd(nullptr), m_szAppName(),

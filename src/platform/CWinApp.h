@@ -20,9 +20,7 @@ public:
     virtual BOOL InitInstance();
     virtual int ExitInstance();
 
-    // Asks the help engine for the topic of the active dialog (ID_HELP).
-    void OnHelp();
-    // The topic that OnHelp asks for: set by the dialog that is running.
+    // The help topic of the dialog that is running, for the application's ID_HELP handler.
     DWORD m_dwHelpContext;
 
     HINSTANCE m_hInstance;

@@ -1,0 +1,204 @@
+// The registry's Win32 surface: advapi32's single-byte entry points over the store of
+// core_registry.cpp.
+//
+// Fidelity notes (Wine's dlls/kernelbase/registry.c and dlls/advapi32/tests/registry.c, whose
+// tests run against real Windows, are the reference):
+// - Key and value names compare case-insensitively and keep the case they were first written in.
+// - RegOpenKeyExA and RegCreateKeyExA set *phkResult to NULL before anything can fail (the Wine
+//   tests check "hkResult == NULL" after a failed open on Windows), so a failed open or create,
+//   an injected fault included, leaves NULL there.
+// - RegSetValueExA with a string type (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ): when the last byte
+//   counted is not a NUL but the byte just after the data is one, NT stores that NUL too ("if user
+//   forgot to count terminating null, add it (yes NT does this)"; test_string_termination:
+//   "Off-by-one RegSetValueExA -> adds a trailing '\0'!", "Off-by-two -> no trailing '\0'").
+//   Like NT this reads lpData[cbData] in that case. Every other value is stored with exactly the
+//   bytes and type written.
+// - RegQueryValueExA: lpData NULL with lpcbData: ERROR_SUCCESS and the size. Data too large for
+//   *lpcbData: ERROR_MORE_DATA, *lpcbData = the size needed, *lpType set. MSDN calls the buffer's
+//   contents undefined then (Wine leaves it untouched); sim fills it with 0xCD so that a program
+//   that reads it anyway is caught. A string type whose stored bytes do not end in a NUL gets a
+//   NUL written after them when the buffer has room for it, and *lpcbData still counts only the
+//   stored bytes (Wine: "if (len < datalen && data[len-1]) data[len] = 0"; total_size = len). So
+//   a 2-byte REG_SZ "S:" read into 8 bytes gives "S:\0", *lpcbData = 2.
+// - Handles carry the access they were opened with: RegQueryValueExA needs KEY_QUERY_VALUE,
+//   RegSetValueExA KEY_SET_VALUE, creating a subkey KEY_CREATE_SUB_KEY on the parent handle;
+//   otherwise ERROR_ACCESS_DENIED.
+// - A closed, unknown or NULL handle gives ERROR_INVALID_HANDLE (and a line in sim::Misuses()).
+//   Closing HKEY_LOCAL_MACHINE itself succeeds and does nothing. Only HKEY_LOCAL_MACHINE exists;
+//   the other predefined roots are ERROR_INVALID_HANDLE here.
+#include "registry_store.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace sim::reg;
+namespace d = sim::detail;
+
+extern "C" {
+
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult) {
+    (void)ulOptions;
+    std::string base;
+    const Handle* parent = sim::reg::Resolve(hKey, "RegOpenKeyExA", &base);
+    std::vector<std::string> parts;
+    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
+    const std::string path = parsed == ERROR_SUCCESS
+                                 ? sim::reg::JoinPath(base, parts)
+                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    d::LogCall("RegOpenKeyExA " + path);
+    if (phkResult)
+        *phkResult = nullptr;
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegOpenKeyEx, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    if (parsed != ERROR_SUCCESS)
+        return parsed;
+    Key* key = parent->key;
+    for (const auto& p : parts) {
+        key = sim::reg::Child(key, p);
+        if (!key)
+            return ERROR_FILE_NOT_FOUND;
+    }
+    *phkResult = sim::reg::NewHandle(key, path, samDesired);
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
+                            DWORD dwOptions, REGSAM samDesired,
+                            LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                            LPDWORD lpdwDisposition) {
+    (void)dwOptions;
+    (void)lpSecurityAttributes;
+    std::string base;
+    const Handle* parent = sim::reg::Resolve(hKey, "RegCreateKeyExA", &base);
+    std::vector<std::string> parts;
+    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
+    const std::string path = parsed == ERROR_SUCCESS
+                                 ? sim::reg::JoinPath(base, parts)
+                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    d::LogCall("RegCreateKeyExA " + path + " class=" + (lpClass ? lpClass : ""));
+    if (phkResult)
+        *phkResult = nullptr;
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegCreateKeyEx, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!phkResult || Reserved != 0)
+        return ERROR_INVALID_PARAMETER;
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    if (parsed != ERROR_SUCCESS)
+        return parsed;
+    // Find the deepest existing key first, so that a refused creation changes nothing.
+    Key* key = parent->key;
+    std::size_t i = 0;
+    for (; i < parts.size(); ++i) {
+        Key* next = sim::reg::Child(key, parts[i]);
+        if (!next)
+            break;
+        key = next;
+    }
+    const bool created = i < parts.size();
+    if (created && !(parent->access & KEY_CREATE_SUB_KEY))
+        return ERROR_ACCESS_DENIED;
+    for (; i < parts.size(); ++i)
+        key = sim::reg::AddChild(key, parts[i]);
+    if (created && lpClass)
+        key->keyClass = lpClass;
+    *phkResult = sim::reg::NewHandle(key, path, samDesired);
+    if (lpdwDisposition)
+        *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData) {
+    std::string path;
+    const Handle* h = sim::reg::Resolve(hKey, "RegQueryValueExA", &path);
+    const std::string name = lpValueName ? lpValueName : "";
+    d::LogCall("RegQueryValueExA " + path + " " + (name.empty() ? "(Default)" : name));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegQueryValueEx, path, name, &err))
+        return static_cast<LONG>(err);
+    if ((lpData && !lpcbData) || lpReserved)
+        return ERROR_INVALID_PARAMETER;
+    if (!h)
+        return ERROR_INVALID_HANDLE;
+    if (!(h->access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    const DWORD room = lpcbData ? *lpcbData : 0;
+    if (!lpData && lpcbData)
+        *lpcbData = 0;
+    if (lpType)
+        *lpType = REG_NONE;
+    const sim::RegValue* v = sim::reg::FindValue(h->key, name);
+    if (!v)
+        return ERROR_FILE_NOT_FOUND;
+    const DWORD size = static_cast<DWORD>(v->data.size());
+    LONG status = ERROR_SUCCESS;
+    if (lpData) {
+        if (size > room) {
+            std::memset(lpData, 0xCD, room);
+            status = ERROR_MORE_DATA;
+        } else {
+            if (size)
+                std::memcpy(lpData, v->data.data(), size);
+            if (sim::reg::IsStringType(v->type) && size && size < room && lpData[size - 1])
+                lpData[size] = 0;
+        }
+    }
+    if (lpType)
+        *lpType = v->type;
+    if (lpcbData)
+        *lpcbData = size;
+    return status;
+}
+
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                           const BYTE* lpData, DWORD cbData) {
+    (void)Reserved;
+    std::string path;
+    const Handle* h = sim::reg::Resolve(hKey, "RegSetValueExA", &path);
+    const std::string name = lpValueName ? lpValueName : "";
+    d::LogCall("RegSetValueExA " + path + " " + (name.empty() ? "(Default)" : name) + " " +
+               sim::reg::TypeName(dwType) + " " + std::to_string(cbData));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegSetValueEx, path, name, &err))
+        return static_cast<LONG>(err);
+    if (!h)
+        return ERROR_INVALID_HANDLE;
+    if (!(h->access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (!lpData && cbData)
+        return ERROR_NOACCESS;
+    DWORD count = cbData;
+    if (count && sim::reg::IsStringType(dwType) && lpData[count - 1] && !lpData[count])
+        ++count;
+    std::vector<BYTE> data(lpData, lpData + count);
+    sim::reg::StoreValue(h->key, name, dwType, std::move(data));
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegCloseKey(HKEY hKey) {
+    std::string path;
+    const ULONG_PTR hv = reinterpret_cast<ULONG_PTR>(hKey);
+    const Handle* h = sim::reg::Resolve(hKey, "RegCloseKey", &path);
+    d::LogCall("RegCloseKey " + path);
+    // An injected failure is returned, but the handle is closed all the same: a program cannot do
+    // anything about a failed close, and a leak report would blame it for the fault.
+    DWORD err = 0;
+    const bool fail = d::ShouldFail(sim::Api::RegCloseKey, path, "", &err);
+    if (!h)
+        return fail ? static_cast<LONG>(err) : ERROR_INVALID_HANDLE;
+    if (hv != sim::reg::kHklm) {
+        sim::reg::R().closed[hv] = h->path;
+        sim::reg::R().open.erase(hv);
+    }
+    return fail ? static_cast<LONG>(err) : ERROR_SUCCESS;
+}
+
+} // extern "C"

@@ -1,0 +1,53 @@
+// The registry's store, shared by its test API (core_registry.cpp) and advapi32's entry points
+// (core_registry_api.cpp). Private to those two.
+#pragma once
+
+#include "internal.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sim::reg {
+
+struct Key {
+    std::string name; // case as first written
+    std::string keyClass;
+    std::vector<std::pair<std::string, RegValue>> values; // insertion order
+    std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
+};
+
+struct Handle {
+    Key* key = nullptr;
+    std::string path; // relative to HKLM, as the program addressed it
+    REGSAM access = 0;
+};
+
+struct Registry {
+    Key root;
+    std::map<ULONG_PTR, Handle> open;
+    std::map<ULONG_PTR, std::string> closed; // handle -> path, to report use after close
+};
+
+Registry& R();
+const ULONG_PTR kHklm = reinterpret_cast<ULONG_PTR>(HKEY_LOCAL_MACHINE);
+
+bool IsStringType(DWORD type);
+std::string TypeName(DWORD type); // "REG_DWORD", for the call log
+// The specific rights a requested access stands for (GENERIC_READ -> KEY_READ ...).
+REGSAM MapAccess(REGSAM sam);
+// Splits a subkey path into its names. A leading '\' or an empty name inside the path is
+// ERROR_BAD_PATHNAME; trailing '\'s are ignored (Windows accepts "Software\Wine\Test\\").
+LONG SplitPath(const char* sub, std::vector<std::string>* parts);
+std::string JoinPath(const std::string& base, const std::vector<std::string>& parts);
+// What a handle refers to. nullptr for an invalid one; *path gets what can be said about it.
+const Handle* Resolve(HKEY hKey, const char* api, std::string* path);
+HKEY NewHandle(Key* key, const std::string& path, REGSAM access);
+Key* Child(Key* key, const std::string& name); // nullptr when there is none
+Key* AddChild(Key* key, const std::string& name);
+RegValue* FindValue(Key* key, const std::string& name);
+void StoreValue(Key* key, const std::string& name, DWORD type, std::vector<BYTE> data);
+
+} // namespace sim::reg

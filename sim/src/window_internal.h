@@ -190,8 +190,9 @@ bool IsDescendant(HWND ancestor, HWND h); // h is a child, grandchild... of ance
 LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp);
 HWND FirstTabStop(Window& dlg);
 
-// Controls (window_controls.cpp).
+// Controls (window_controls.cpp, the list view in window_listview.cpp).
 LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);
 void InitControl(Window& w); // after all the dialog's controls exist (buddies, alignment)
 void DestroyControl(Window& w);
 void ListClickRow(Window& w, int row);

@@ -184,6 +184,16 @@ const Resources& Loaded() {
 
 } // namespace
 
+int IdOf(LPCSTR name) {
+    if (!name)
+        return -1;
+    if (IS_INTRESOURCE(name))
+        return LOWORD(reinterpret_cast<ULONG_PTR>(name));
+    if (name[0] == '#')
+        return std::atoi(name + 1);
+    return -1;
+}
+
 const DialogTemplate* FindDialog(int id) {
     auto it = Loaded().dialogs.find(id);
     return it == Loaded().dialogs.end() ? nullptr : &it->second;

@@ -105,16 +105,6 @@ Kind KindOfClass(const std::string& cls) {
     return Kind::Other;
 }
 
-int TemplateIdOf(LPCSTR name) {
-    if (!name)
-        return -1;
-    if (IS_INTRESOURCE(name))
-        return LOWORD(reinterpret_cast<ULONG_PTR>(name));
-    if (name[0] == '#')
-        return std::atoi(name + 1);
-    return -1;
-}
-
 // The template a name refers to: one a test added, else the program's resources.
 const sim::res::DialogTemplate* FindTemplate(int tid) {
     State& st = S();
@@ -298,7 +288,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
     (void)hInstance;
     State& st = S();
-    const int tid = TemplateIdOf(lpTemplateName);
+    const int tid = sim::res::IdOf(lpTemplateName);
     sim::detail::LogCall("DialogBoxParamA " + std::to_string(tid));
     DWORD err = 0;
     if (sim::detail::ShouldFail(sim::Api::DialogBoxParam, std::to_string(tid), "", &err)) {

@@ -69,16 +69,6 @@ bool DibSize(const std::vector<unsigned char>& dib, int& width, int& height) {
     return width > 0 && height > 0;
 }
 
-int ResourceId(LPCSTR name) {
-    if (!name)
-        return -1;
-    if (IS_INTRESOURCE(name))
-        return LOWORD(reinterpret_cast<ULONG_PTR>(name));
-    if (name[0] == '#')
-        return std::atoi(name + 1);
-    return -1;
-}
-
 bool Intersects(const RECT& a, const RECT& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
@@ -372,7 +362,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
 // ---- icons ----
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    int id = ResourceId(lpIconName);
+    int id = sim::res::IdOf(lpIconName);
     State& st = S();
     if (!hInstance) {
         // The system's icons.
@@ -431,9 +421,9 @@ HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int c
     if (uType != IMAGE_BITMAP)
         return nullptr;
     int width = 0, height = 0;
-    const auto* dib = (uFlags & LR_LOADFROMFILE) || ResourceId(lpbmp) < 0
-                          ? nullptr
-                          : sim::res::FindData(sim::res::kBitmap, ResourceId(lpbmp));
+    // Only the executable's own bitmaps: the program loads no file.
+    const int id = (uFlags & LR_LOADFROMFILE) ? -1 : sim::res::IdOf(lpbmp);
+    const auto* dib = id < 0 ? nullptr : sim::res::FindData(sim::res::kBitmap, id);
     if (!dib || !DibSize(*dib, width, height)) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;

@@ -32,6 +32,8 @@ struct DialogTemplate {
     std::vector<DialogItem> items;    // template order
 };
 
+// The number a resource name stands for: MAKEINTRESOURCE(n) or "#n"; -1 for any other name.
+int IdOf(LPCSTR name);
 // nullptr when the resources hold no such dialog.
 const DialogTemplate* FindDialog(int id);
 // The bytes of the resource of this type and numeric id; nullptr when there is none.

@@ -38,6 +38,33 @@ TEST_F(SimRegistry, BadPathsAreRefused) {
     RegCloseKey(h);
 }
 
+TEST_F(SimRegistry, DeleteKeyOnlyALeafThatExists) {
+    const char* const kService = "SYSTEM\\CurrentControlSet\\Services\\HxVol";
+    struct Case {
+        const char* sub;
+        LONG expected;
+        bool serviceLeft, paramsLeft;
+    } cases[] = {
+        {kService, ERROR_ACCESS_DENIED, true, true}, // still has Parameters
+        {"SYSTEM\\CurrentControlSet\\Services\\HxVol\\PARAMETERS", ERROR_SUCCESS, true, false},
+        {"SYSTEM\\CurrentControlSet\\Services\\HxVol\\Parameters", ERROR_FILE_NOT_FOUND, true,
+         false},
+        {kService, ERROR_SUCCESS, false, false},
+        {"SYSTEM\\Nope\\Deeper", ERROR_FILE_NOT_FOUND, false, false},
+    };
+    sim::SeedDword(kParams, "Drive", 1);
+    HKEY hStillOpen = Open(kParams);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sub);
+        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, c.sub), c.expected);
+        EXPECT_EQ(sim::KeyExists(kService), c.serviceLeft);
+        EXPECT_EQ(sim::KeyExists(kParams), c.paramsLeft);
+    }
+    EXPECT_TRUE(sim::KeyExists("SYSTEM\\CurrentControlSet\\Services"));
+    EXPECT_EQ(RegCloseKey(hStillOpen), ERROR_SUCCESS); // a handle on a deleted key still closes
+    EXPECT_TRUE(sim::Misuses().empty());
+}
+
 TEST_F(SimRegistry, QueryMissingValue) {
     sim::SeedKey(kParams);
     HKEY h = Open(kParams);

@@ -53,6 +53,8 @@ struct Handle {
 
 struct Registry {
     Key root;
+    // Deleted keys stay allocated, so that a handle still open on one never dangles.
+    std::vector<std::unique_ptr<Key>> deleted;
     std::map<ULONG_PTR, Handle> open;
     std::map<ULONG_PTR, std::string> closed; // handle -> path, to report use after close
 };
@@ -389,6 +391,7 @@ void ResetRegistry() {
         r.closed[h] = handle.path;
     r.open.clear();
     r.root = Key{};
+    r.deleted.clear();
     // Handles of an earlier test stay known as closed, so that using one is reported, not
     // silently resolved to a key of this test.
 }
@@ -572,6 +575,40 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
         sim::R().open.erase(hv);
     }
     return fail ? static_cast<LONG>(err) : ERROR_SUCCESS;
+}
+
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    std::string base;
+    const Handle* parent = sim::Resolve(hKey, "RegDeleteKeyA", &base);
+    std::vector<std::string> parts;
+    const LONG parsed = sim::SplitPath(lpSubKey, &parts);
+    const std::string path = parsed == ERROR_SUCCESS
+                                 ? sim::JoinPath(base, parts)
+                                 : sim::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    d::LogCall("RegDeleteKeyA " + path);
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegDeleteKey, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    if (parsed != ERROR_SUCCESS)
+        return parsed;
+    if (parts.empty())
+        return ERROR_ACCESS_DENIED; // the key of the handle itself: not through this call
+    Key* owner = parent->key;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        owner = sim::Child(owner, parts[i]);
+        if (!owner)
+            return ERROR_FILE_NOT_FOUND;
+    }
+    auto it = owner->subkeys.find(d::UpperAscii(parts.back()));
+    if (it == owner->subkeys.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (!it->second->subkeys.empty())
+        return ERROR_ACCESS_DENIED;
+    sim::R().deleted.push_back(std::move(it->second));
+    owner->subkeys.erase(it);
+    return ERROR_SUCCESS;
 }
 
 } // extern "C"

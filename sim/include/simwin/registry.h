@@ -46,6 +46,8 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData);
 LONG WINAPI RegCloseKey(HKEY hKey);
+// Deletes a key that has no subkeys (NT refuses one with subkeys: ERROR_ACCESS_DENIED).
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
 
 #ifdef __cplusplus
 }

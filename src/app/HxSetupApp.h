@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/IsAdministrator.h"
 #include "drives/DriveEntry.h"
 #include "platform/CWinApp.h"
 
@@ -15,7 +16,9 @@ public:
 
     // The fixed drives that fit below the budget, then the RAM-disk entry; nullptr when the list
     // could not be built (the failure's message, if it has one, has been shown).
-    static DriveEntry* BuildDriveList(DWORD dwUsableMemory);
+    static DriveEntry* BuildDriveList(DWORD dwUsableMemory) {
+        return BuildCandidateDrives(dwUsableMemory);
+    }
 
     DWORD m_dwUsableMemory;
     DWORD m_dwStartPoolSize;
@@ -24,8 +27,5 @@ public:
 protected:
     static const AFX_MSGMAP messageMap;
 };
-
-// 1 when the calling user belongs to the built-in Administrators group, else 0.
-BOOL IsAdministrator();
 
 extern CHxSetupApp theApp;

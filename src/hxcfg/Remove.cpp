@@ -1,0 +1,103 @@
+// hxcfg remove: the driver's service key with its Parameters, its event log source, and its
+// group in the service group order. The pool size stays: the system may have been tuned for it.
+#include "app/IsAdministrator.h"
+#include "config/RegistryLayout.h"
+#include "config/ServiceGroupList.h"
+#include "hxcfg/Commands.h"
+#include "hxcfg/Console.h"
+#include "hxcfg/Registry.h"
+
+namespace {
+int Failed(const char* pszWhat, const char* pszKey, LONG lError) {
+    CText reason;
+    reason.Add(pszWhat).Add(" HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" (error ");
+    reason.AddDword(static_cast<DWORD>(lError)).AddChar(')');
+    PrintError(reason.Get());
+    return kExitWriteFailed;
+}
+
+// Deletes a key that has no subkeys and records it; the exit status.
+int DeleteKey(const char* pszKey, CRegText* pWritten) {
+    LONG lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
+    if (lError != ERROR_SUCCESS)
+        return Failed("cannot delete", pszKey, lError);
+    pWritten->DeleteKey(pszKey);
+    return kExitDone;
+}
+
+int WriteList(const BYTE* pbList, DWORD cbList, CRegText* pWritten) {
+    HKEY hKey = NULL;
+    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_ALL_ACCESS, &hKey);
+    if (lError != ERROR_SUCCESS)
+        return Failed("cannot open", HX_KEY_GROUP_ORDER, lError);
+    lError = RegSetValueExA(hKey, "List", 0, REG_MULTI_SZ, pbList, cbList);
+    RegCloseKey(hKey);
+    if (lError != ERROR_SUCCESS)
+        return Failed("cannot write List of", HX_KEY_GROUP_ORDER, lError);
+    pWritten->SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, pbList, cbList);
+    return kExitDone;
+}
+} // namespace
+
+int RunRemove(const HxArgs& args) {
+    // Stage 1: what there is to remove.
+    if (!IsAdministrator()) {
+        PrintError("you must be an administrator to remove Halcyonix");
+        return kExitRefused;
+    }
+    GroupList list;
+    ReadGroupList(&list);
+    if (!list.bRead) {
+        PrintError("the service group order cannot be read");
+        return kExitRefused;
+    }
+    BYTE abNew[sizeof list.ab + 1];
+    DWORD cbNew = 0;
+    BOOL bListed = RemoveGroup(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
+    BOOL bParameters = KeyPresent(HX_KEY_PARAMETERS);
+    BOOL bService = KeyPresent(HX_KEY_SERVICE);
+    BOOL bEventSource = KeyPresent(HX_KEY_EVENT_SOURCE);
+    DWORD dwPoolSize = 0;
+    BOOL bPool = ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", &dwPoolSize);
+
+    CRegText change;
+    if (bParameters)
+        change.DeleteKey(HX_KEY_PARAMETERS);
+    if (bService)
+        change.DeleteKey(HX_KEY_SERVICE);
+    if (bEventSource)
+        change.DeleteKey(HX_KEY_EVENT_SOURCE);
+    if (bListed)
+        change.SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, abNew, cbNew);
+    int nExit = DeliverUnapplied(args, change);
+    if (nExit >= 0)
+        return nExit;
+
+    // Stage 2: a key's subkeys go before the key.
+    CRegText written;
+    nExit = kExitDone;
+    if (nExit == kExitDone && bParameters)
+        nExit = DeleteKey(HX_KEY_PARAMETERS, &written);
+    if (nExit == kExitDone && bService)
+        nExit = DeleteKey(HX_KEY_SERVICE, &written);
+    if (nExit == kExitDone && bEventSource)
+        nExit = DeleteKey(HX_KEY_EVENT_SOURCE, &written);
+    if (nExit == kExitDone && bListed)
+        nExit = WriteList(abNew, cbNew, &written);
+    if (nExit == kExitDone && change.Empty()) {
+        CText out;
+        out.AddLine("Nothing to remove: Halcyonix is not configured here.");
+        PrintOut(out);
+    } else {
+        PrintWritten(written, nExit == kExitDone);
+    }
+
+    CText out;
+    if (bPool)
+        out.Add("NonPagedPoolSize: ").AddDword(dwPoolSize).AddLine(", left as it is");
+    else
+        out.AddLine("NonPagedPoolSize: missing");
+    out.AddLine("\"hxcfg pool default\" resets it to the system's default.");
+    PrintOut(out);
+    return nExit;
+}

@@ -23,12 +23,16 @@ BOOL ReadDword(const char* pszKey, const char* pszName, DWORD* pdwValue) {
     return TRUE;
 }
 
-BOOL KeyPresent(const char* pszKey) {
+LONG KeyOpenResult(const char* pszKey) {
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    RegCloseKey(hKey);
-    return TRUE;
+    LONG lResult = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey);
+    if (lResult == ERROR_SUCCESS)
+        RegCloseKey(hKey);
+    return lResult;
+}
+
+BOOL KeyPresent(const char* pszKey) {
+    return KeyOpenResult(pszKey) == ERROR_SUCCESS;
 }
 
 DWORD TotalPhys() {

@@ -10,6 +10,8 @@ LONG ReadValue(const char* pszKey, const char* pszName, DWORD* pdwType, BYTE* pb
 // A value of at most 4 bytes, taken byte for byte as the store does.
 BOOL ReadDword(const char* pszKey, const char* pszName, DWORD* pdwValue);
 BOOL KeyPresent(const char* pszKey);
+// The result of opening the key for reading: ERROR_FILE_NOT_FOUND when it is not there.
+LONG KeyOpenResult(const char* pszKey);
 
 // Total physical memory as a 32-bit byte count: 4 GiB or more saturates rather than wraps.
 DWORD TotalPhys();

@@ -16,6 +16,17 @@ int Failed(const char* pszWhat, const char* pszKey, LONG lError) {
     return kExitWriteFailed;
 }
 
+// Whether the key is there to delete; FALSE, after the line that says so, when that cannot be
+// told: a key that merely failed to open must not be taken for one already gone.
+BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
+    LONG lResult = KeyOpenResult(pszKey);
+    *pbPresent = lResult == ERROR_SUCCESS;
+    if (lResult == ERROR_SUCCESS || lResult == ERROR_FILE_NOT_FOUND)
+        return TRUE;
+    Failed("cannot open", pszKey, lResult);
+    return FALSE;
+}
+
 // Deletes a key that has no subkeys and records it; the exit status.
 int DeleteKey(const char* pszKey, CRegText* pWritten) {
     LONG lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
@@ -54,9 +65,10 @@ int RunRemove(const HxArgs& args) {
     BYTE abNew[sizeof list.ab + 1];
     DWORD cbNew = 0;
     BOOL bListed = RemoveGroup(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
-    BOOL bParameters = KeyPresent(HX_KEY_PARAMETERS);
-    BOOL bService = KeyPresent(HX_KEY_SERVICE);
-    BOOL bEventSource = KeyPresent(HX_KEY_EVENT_SOURCE);
+    BOOL bParameters = FALSE, bService = FALSE, bEventSource = FALSE;
+    if (!LookUp(HX_KEY_PARAMETERS, &bParameters) || !LookUp(HX_KEY_SERVICE, &bService) ||
+        !LookUp(HX_KEY_EVENT_SOURCE, &bEventSource))
+        return kExitRefused;
     DWORD dwPoolSize = 0;
     BOOL bPool = ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", &dwPoolSize);
 

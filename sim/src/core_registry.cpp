@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -608,6 +609,39 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         return ERROR_ACCESS_DENIED;
     sim::R().deleted.push_back(std::move(it->second));
     owner->subkeys.erase(it);
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          PFILETIME lpftLastWriteTime) {
+    std::string path;
+    const Handle* h = sim::Resolve(hKey, "RegEnumKeyExA", &path);
+    d::LogCall("RegEnumKeyExA " + path + " " + std::to_string(dwIndex));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegEnumKey, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!lpName || !lpcchName || lpReserved)
+        return ERROR_INVALID_PARAMETER;
+    if (!h)
+        return ERROR_INVALID_HANDLE;
+    if (!(h->access & KEY_ENUMERATE_SUB_KEYS))
+        return ERROR_ACCESS_DENIED;
+    if (dwIndex >= h->key->subkeys.size())
+        return ERROR_NO_MORE_ITEMS;
+    auto it = h->key->subkeys.begin();
+    std::advance(it, dwIndex);
+    const std::string& name = it->second->name;
+    if (name.size() + 1 > *lpcchName)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpName, name.c_str(), name.size() + 1);
+    *lpcchName = static_cast<DWORD>(name.size());
+    if (lpClass && lpcchClass && it->second->keyClass.size() < *lpcchClass) {
+        std::memcpy(lpClass, it->second->keyClass.c_str(), it->second->keyClass.size() + 1);
+        *lpcchClass = static_cast<DWORD>(it->second->keyClass.size());
+    }
+    if (lpftLastWriteTime)
+        *lpftLastWriteTime = FILETIME{0, 0};
     return ERROR_SUCCESS;
 }
 

@@ -107,6 +107,7 @@ enum class Api {
     DialogBoxParam,
     WinHelp,
     RegDeleteKey,
+    RegEnumKey,
 };
 struct Fault {
     // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their

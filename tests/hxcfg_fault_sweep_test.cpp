@@ -55,6 +55,7 @@ void Seed(const Scenario& s) {
         sim::SeedMultiSz(kGroupOrderKey, "List", groups);
         sim::SeedDword(kEventSourceKey, "TypesSupported", 7);
         SeedInstalled(0, 0, 0, 4194304, "S:");
+        sim::SeedDword(kServiceKey + "\\Enum", "Count", 1);
     }
 }
 

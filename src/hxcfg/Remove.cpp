@@ -27,13 +27,40 @@ BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
     return FALSE;
 }
 
-// Deletes a key that has no subkeys and records it; the exit status.
+// Deletes a key with everything below it, its subkeys first (the system adds some of its own
+// below a service key, such as Enum), and records every key deleted; the result code.
+LONG DeleteTree(const char* pszKey, int nDepth, CRegText* pWritten) {
+    const int kDeepest = 8;
+    HKEY hKey = NULL;
+    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_ENUMERATE_SUB_KEYS, &hKey);
+    // At most as many rounds as a key can have subkeys, should one refuse to go.
+    for (int nRound = 0; lError == ERROR_SUCCESS && nRound < 4096; ++nRound) {
+        char szName[256];
+        DWORD cchName = sizeof szName;
+        lError = RegEnumKeyExA(hKey, 0, szName, &cchName, nullptr, nullptr, nullptr, nullptr);
+        if (lError == ERROR_NO_MORE_ITEMS) {
+            lError = ERROR_SUCCESS;
+            break;
+        }
+        if (lError != ERROR_SUCCESS)
+            break;
+        CText child;
+        child.Add(pszKey).AddChar('\\').Add(szName);
+        lError =
+            nDepth < kDeepest ? DeleteTree(child.Get(), nDepth + 1, pWritten) : ERROR_ACCESS_DENIED;
+    }
+    if (hKey != NULL)
+        RegCloseKey(hKey);
+    if (lError == ERROR_SUCCESS)
+        lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
+    if (lError == ERROR_SUCCESS)
+        pWritten->DeleteKey(pszKey);
+    return lError;
+}
+
 int DeleteKey(const char* pszKey, CRegText* pWritten) {
-    LONG lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
-    if (lError != ERROR_SUCCESS)
-        return Failed("cannot delete", pszKey, lError);
-    pWritten->DeleteKey(pszKey);
-    return kExitDone;
+    LONG lError = DeleteTree(pszKey, 0, pWritten);
+    return lError == ERROR_SUCCESS ? kExitDone : Failed("cannot delete", pszKey, lError);
 }
 
 int WriteList(const BYTE* pbList, DWORD cbList, CRegText* pWritten) {
@@ -65,16 +92,14 @@ int RunRemove(const HxArgs& args) {
     BYTE abNew[sizeof list.ab + 1];
     DWORD cbNew = 0;
     BOOL bListed = RemoveGroup(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
-    BOOL bParameters = FALSE, bService = FALSE, bEventSource = FALSE;
-    if (!LookUp(HX_KEY_PARAMETERS, &bParameters) || !LookUp(HX_KEY_SERVICE, &bService) ||
-        !LookUp(HX_KEY_EVENT_SOURCE, &bEventSource))
+    BOOL bService = FALSE, bEventSource = FALSE;
+    if (!LookUp(HX_KEY_SERVICE, &bService) || !LookUp(HX_KEY_EVENT_SOURCE, &bEventSource))
         return kExitRefused;
     DWORD dwPoolSize = 0;
     BOOL bPool = ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", &dwPoolSize);
 
+    // Deleting a key deletes what is below it: its Parameters too.
     CRegText change;
-    if (bParameters)
-        change.DeleteKey(HX_KEY_PARAMETERS);
     if (bService)
         change.DeleteKey(HX_KEY_SERVICE);
     if (bEventSource)
@@ -85,11 +110,9 @@ int RunRemove(const HxArgs& args) {
     if (nExit >= 0)
         return nExit;
 
-    // Stage 2: a key's subkeys go before the key.
+    // Stage 2.
     CRegText written;
     nExit = kExitDone;
-    if (nExit == kExitDone && bParameters)
-        nExit = DeleteKey(HX_KEY_PARAMETERS, &written);
     if (nExit == kExitDone && bService)
         nExit = DeleteKey(HX_KEY_SERVICE, &written);
     if (nExit == kExitDone && bEventSource)
@@ -101,7 +124,8 @@ int RunRemove(const HxArgs& args) {
         out.AddLine("Nothing to remove: Halcyonix is not configured here.");
         PrintOut(out);
     } else {
-        PrintWritten(written, nExit == kExitDone);
+        // Done, the change is what was written; else each key as it went.
+        PrintWritten(nExit == kExitDone ? change : written, nExit == kExitDone);
     }
 
     CText out;

@@ -123,6 +123,9 @@ int RunStatus() {
     CText out;
     CReasons reasons;
 
+    // In the order the dialog writes them; the verdict reads some of them by these places.
+    enum { kStart = 1, kGroup = 3 };
+    enum { kDrive = 2, kPartition = 3, kDiskSize = 4, kDosDevice = 5 };
     static const char* const kServiceValues[] = {"ErrorControl", "Start", "Type", "Group"};
     static const char* const kParameterValues[] = {"BreakOnEntry", "DebugLevel", "Drive",
                                                    "Partition",    "DiskSize",   "DosDevice"};
@@ -187,8 +190,8 @@ int RunStatus() {
     }
 
     // The verdict: every reason the driver would not build the configured disk.
-    const ShownValue& start = service[1];
-    const ShownValue& group = service[3];
+    const ShownValue& start = service[kStart];
+    const ShownValue& group = service[kGroup];
     if (!bService) {
         reasons.Add().AddLine("no service key");
     } else {
@@ -214,14 +217,14 @@ int RunStatus() {
     if (!bParameters) {
         reasons.Add().AddLine("no Parameters key");
     } else {
-        char szDosDevice[sizeof parameters[5].ab];
-        parameters[5].Text(szDosDevice, sizeof szDosDevice);
+        char szDosDevice[sizeof parameters[kDosDevice].ab];
+        parameters[kDosDevice].Text(szDosDevice, sizeof szDosDevice);
         if (szDosDevice[0] == '\0')
             reasons.Add().AddLine("DosDevice is empty");
-        const ShownValue& drive = parameters[2];
-        const ShownValue& partition = parameters[3];
-        const ShownValue& diskSize = parameters[4];
-        for (int i = 2; i <= 4; ++i)
+        const ShownValue& drive = parameters[kDrive];
+        const ShownValue& partition = parameters[kPartition];
+        const ShownValue& diskSize = parameters[kDiskSize];
+        for (int i = kDrive; i <= kDiskSize; ++i)
             if (!parameters[i].IsDword())
                 reasons.Add().Add(kParameterValues[i]).AddLine(" is missing");
         // The dialog writes partition 0 for the RAM disk only: partitions count from 1.

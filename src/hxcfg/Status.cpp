@@ -31,12 +31,6 @@ struct ShownValue {
     }
 };
 
-void ReadShown(const char* pszKey, const char* pszName, ShownValue* pValue) {
-    pValue->cb = sizeof pValue->ab - 1;
-    pValue->bPresent =
-        ReadValue(pszKey, pszName, &pValue->dwType, pValue->ab, &pValue->cb) == ERROR_SUCCESS;
-}
-
 void ShowValue(CText* pOut, const char* pszName, const ShownValue& v) {
     pOut->Add("  ").Add(pszName).Add(": ");
     if (!v.bPresent) {
@@ -53,6 +47,25 @@ void ShowValue(CText* pOut, const char* pszName, const ShownValue& v) {
     } else {
         pOut->Add("(type ").AddDword(v.dwType).Add(", ").AddDword(v.cb).AddLine(" bytes)");
     }
+}
+
+// Reads the named values of one key through one handle, and shows them; FALSE when the key
+// is not there to read.
+BOOL ShowKey(CText* pOut, const char* pszKey, const char* const* ppszNames, int nNames,
+             ShownValue* pValues) {
+    HKEY hKey = NULL;
+    BOOL bOpen = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey) == ERROR_SUCCESS;
+    pOut->Add("HKEY_LOCAL_MACHINE\\").Add(pszKey).AddLine(bOpen ? "" : ": missing");
+    for (int i = 0; bOpen && i < nNames; ++i) {
+        ShownValue& v = pValues[i];
+        v.cb = sizeof v.ab - 1;
+        v.bPresent =
+            RegQueryValueExA(hKey, ppszNames[i], nullptr, &v.dwType, v.ab, &v.cb) == ERROR_SUCCESS;
+        ShowValue(pOut, ppszNames[i], v);
+    }
+    if (bOpen)
+        RegCloseKey(hKey);
+    return bOpen;
 }
 
 // Bytes and the dialog's megabytes.
@@ -130,18 +143,8 @@ int RunStatus() {
     static const char* const kParameterValues[] = {"BreakOnEntry", "DebugLevel", "Drive",
                                                    "Partition",    "DiskSize",   "DosDevice"};
     ShownValue service[4], parameters[6];
-    BOOL bService = KeyPresent(HX_KEY_SERVICE);
-    BOOL bParameters = KeyPresent(HX_KEY_PARAMETERS);
-    out.Add("HKEY_LOCAL_MACHINE\\").Add(HX_KEY_SERVICE).AddLine(bService ? "" : ": missing");
-    for (int i = 0; bService && i < 4; ++i) {
-        ReadShown(HX_KEY_SERVICE, kServiceValues[i], &service[i]);
-        ShowValue(&out, kServiceValues[i], service[i]);
-    }
-    out.Add("HKEY_LOCAL_MACHINE\\").Add(HX_KEY_PARAMETERS).AddLine(bParameters ? "" : ": missing");
-    for (int i = 0; bParameters && i < 6; ++i) {
-        ReadShown(HX_KEY_PARAMETERS, kParameterValues[i], &parameters[i]);
-        ShowValue(&out, kParameterValues[i], parameters[i]);
-    }
+    BOOL bService = ShowKey(&out, HX_KEY_SERVICE, kServiceValues, 4, service);
+    BOOL bParameters = ShowKey(&out, HX_KEY_PARAMETERS, kParameterValues, 6, parameters);
 
     GroupList list;
     ReadGroupList(&list);

@@ -95,8 +95,11 @@ TEST_P(HxcfgFaultSweep, EveryFallibleCallFailsOnceAndFromThenOn) {
             EXPECT_TRUE(r.exit == 3 || r.exit == 4) << r.exit;
             EXPECT_EQ(r.err.rfind("hxcfg: ", 0), 0u) << r.err;
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-            if (r.exit == 3) // refused: before the first write
+            if (r.exit == 3) { // refused: before the first write
                 EXPECT_EQ(ValuesOf(sim::Snapshot()), seed);
+            } else { // and what stays is said
+                EXPECT_NE(r.out.find("before the failure"), std::string::npos) << r.out;
+            }
             for (const auto& [key, values] : ValuesOf(sim::Snapshot())) {
                 for (const auto& [name, text] : values) {
                     auto as = [&](const Values& v) {

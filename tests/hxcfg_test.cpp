@@ -214,6 +214,20 @@ TEST_F(Hxcfg, RegFileIsWrittenOnceAndNeverOverwritten) {
     std::remove(path.c_str());
 }
 
+TEST_F(Hxcfg, AFailedWriteSaysWhyAndListsWhatStays) {
+    sim::InjectFault({sim::Api::RegSetValueEx, 0, kParametersKey, "DiskSize"});
+    HxcfgRun r = RunHxcfg({"ramdisk"});
+    EXPECT_EQ(r.exit, 4);
+    EXPECT_EQ(r.err, "hxcfg: Error, unable to write Halcyonix registry value\n");
+    const size_t at = r.out.find("Written before the failure");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string listed = r.out.substr(at);
+    EXPECT_NE(listed.find("\"Partition\"=dword:00000000\n"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("DiskSize"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("DosDevice"), std::string::npos) << listed;
+    EXPECT_EQ(sim::GetDword(kParametersKey, "Partition"), 0u);
+}
+
 TEST_F(Hxcfg, RemoveAfterConfiguringLeavesTheSeedButThePool) {
     const sim::Hive seed = sim::Snapshot();
     ASSERT_EQ(RunHxcfg({"pool", "max"}).exit, 0);
@@ -297,8 +311,9 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         SetUp();
-        if (!row.configure.empty())
+        if (!row.configure.empty()) {
             ASSERT_EQ(RunHxcfg(row.configure).exit, 0);
+        }
         row.change();
         HxcfgRun r = RunHxcfg({"status"});
         std::string expected;

@@ -8,6 +8,7 @@
 # Exit status: 0 passed, 1 failed, 77 skipped.
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/hxcfg.sh"
 
 SEEDED_LIST=$(hex_bytes "${HX_NT_GROUP_ORDER}\\0\\0")
 PREPARED_LIST=$(hex_bytes "${HX_NT_GROUP_ORDER/\\0filter\\0/\\0Halcyonix\\0filter\\0}\\0\\0")

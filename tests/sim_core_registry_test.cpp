@@ -38,6 +38,66 @@ TEST_F(SimRegistry, BadPathsAreRefused) {
     RegCloseKey(h);
 }
 
+TEST_F(SimRegistry, DeleteKeyOnlyALeafThatExists) {
+    const char* const kService = "SYSTEM\\CurrentControlSet\\Services\\HxVol";
+    struct Case {
+        const char* sub;
+        LONG expected;
+        bool serviceLeft, paramsLeft;
+    } cases[] = {
+        {kService, ERROR_ACCESS_DENIED, true, true}, // still has Parameters
+        {"SYSTEM\\CurrentControlSet\\Services\\HxVol\\PARAMETERS", ERROR_SUCCESS, true, false},
+        {"SYSTEM\\CurrentControlSet\\Services\\HxVol\\Parameters", ERROR_FILE_NOT_FOUND, true,
+         false},
+        {kService, ERROR_SUCCESS, false, false},
+        {"SYSTEM\\Nope\\Deeper", ERROR_FILE_NOT_FOUND, false, false},
+    };
+    sim::SeedDword(kParams, "Drive", 1);
+    HKEY hStillOpen = Open(kParams);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sub);
+        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, c.sub), c.expected);
+        EXPECT_EQ(sim::KeyExists(kService), c.serviceLeft);
+        EXPECT_EQ(sim::KeyExists(kParams), c.paramsLeft);
+    }
+    EXPECT_TRUE(sim::KeyExists("SYSTEM\\CurrentControlSet\\Services"));
+    EXPECT_EQ(RegCloseKey(hStillOpen), ERROR_SUCCESS); // a handle on a deleted key still closes
+    EXPECT_TRUE(sim::Misuses().empty());
+}
+
+TEST_F(SimRegistry, EnumKeysByNameUntilNoMoreItems) {
+    sim::SeedKey("A\\beta");
+    sim::SeedKey("A\\Alpha");
+    HKEY h = Open("A", KEY_ENUMERATE_SUB_KEYS);
+    const struct {
+        DWORD index, room;
+        LONG expected;
+        const char* name;
+    } rows[] = {
+        {0, 16, ERROR_SUCCESS, "Alpha"},
+        {1, 16, ERROR_SUCCESS, "beta"},
+        {2, 16, ERROR_NO_MORE_ITEMS, ""},
+        {0, 5, ERROR_MORE_DATA, ""}, // no room for the NUL
+    };
+    for (const auto& r : rows) {
+        char name[16] = "";
+        DWORD cch = r.room;
+        EXPECT_EQ(RegEnumKeyExA(h, r.index, name, &cch, nullptr, nullptr, nullptr, nullptr),
+                  r.expected);
+        if (r.expected == ERROR_SUCCESS) {
+            EXPECT_STREQ(name, r.name);
+            EXPECT_EQ(cch, strlen(r.name));
+        }
+    }
+    RegCloseKey(h);
+    h = Open("A", KEY_QUERY_VALUE);
+    char name[16];
+    DWORD cch = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr),
+              ERROR_ACCESS_DENIED);
+    RegCloseKey(h);
+}
+
 TEST_F(SimRegistry, QueryMissingValue) {
     sim::SeedKey(kParams);
     HKEY h = Open(kParams);

@@ -350,6 +350,7 @@ void ResetRegistry() {
         r.closed[h] = handle.path;
     r.open.clear();
     r.root = Key{};
+    r.deleted.clear();
     // Handles of an earlier test stay known as closed, so that using one is reported, not
     // silently resolved to a key of this test.
 }

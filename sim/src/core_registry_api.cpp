@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 using namespace sim::reg;
 namespace d = sim::detail;
@@ -199,6 +200,73 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
         sim::reg::R().open.erase(hv);
     }
     return fail ? static_cast<LONG>(err) : ERROR_SUCCESS;
+}
+
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    std::string base;
+    const Handle* parent = sim::reg::Resolve(hKey, "RegDeleteKeyA", &base);
+    std::vector<std::string> parts;
+    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
+    const std::string path = parsed == ERROR_SUCCESS
+                                 ? sim::reg::JoinPath(base, parts)
+                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    d::LogCall("RegDeleteKeyA " + path);
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegDeleteKey, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!parent)
+        return ERROR_INVALID_HANDLE;
+    if (parsed != ERROR_SUCCESS)
+        return parsed;
+    if (parts.empty())
+        return ERROR_ACCESS_DENIED; // the key of the handle itself: not through this call
+    Key* owner = parent->key;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        owner = sim::reg::Child(owner, parts[i]);
+        if (!owner)
+            return ERROR_FILE_NOT_FOUND;
+    }
+    auto it = owner->subkeys.find(d::UpperAscii(parts.back()));
+    if (it == owner->subkeys.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (!it->second->subkeys.empty())
+        return ERROR_ACCESS_DENIED;
+    R().deleted.push_back(std::move(it->second));
+    owner->subkeys.erase(it);
+    return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          PFILETIME lpftLastWriteTime) {
+    std::string path;
+    const Handle* h = sim::reg::Resolve(hKey, "RegEnumKeyExA", &path);
+    d::LogCall("RegEnumKeyExA " + path + " " + std::to_string(dwIndex));
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::RegEnumKey, path, "", &err))
+        return static_cast<LONG>(err);
+    if (!lpName || !lpcchName || lpReserved)
+        return ERROR_INVALID_PARAMETER;
+    if (!h)
+        return ERROR_INVALID_HANDLE;
+    if (!(h->access & KEY_ENUMERATE_SUB_KEYS))
+        return ERROR_ACCESS_DENIED;
+    if (dwIndex >= h->key->subkeys.size())
+        return ERROR_NO_MORE_ITEMS;
+    auto it = h->key->subkeys.begin();
+    std::advance(it, dwIndex);
+    const std::string& name = it->second->name;
+    if (name.size() + 1 > *lpcchName)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpName, name.c_str(), name.size() + 1);
+    *lpcchName = static_cast<DWORD>(name.size());
+    if (lpClass && lpcchClass && it->second->keyClass.size() < *lpcchClass) {
+        std::memcpy(lpClass, it->second->keyClass.c_str(), it->second->keyClass.size() + 1);
+        *lpcchClass = static_cast<DWORD>(it->second->keyClass.size());
+    }
+    if (lpftLastWriteTime)
+        *lpftLastWriteTime = FILETIME{0, 0};
+    return ERROR_SUCCESS;
 }
 
 } // extern "C"

@@ -155,6 +155,10 @@ const char* ApiName(Api api) {
         return "DialogBoxParamA";
     case Api::WinHelp:
         return "WinHelpA";
+    case Api::RegDeleteKey:
+        return "RegDeleteKeyA";
+    case Api::RegEnumKey:
+        return "RegEnumKeyExA";
     }
     return "?";
 }

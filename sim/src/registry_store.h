@@ -27,6 +27,8 @@ struct Handle {
 
 struct Registry {
     Key root;
+    // Deleted keys stay allocated, so that a handle still open on one never dangles.
+    std::vector<std::unique_ptr<Key>> deleted;
     std::map<ULONG_PTR, Handle> open;
     std::map<ULONG_PTR, std::string> closed; // handle -> path, to report use after close
 };

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/IsAdministrator.h"
 #include "drives/DriveEntry.h"
 #include "platform/CWinApp.h"
 
@@ -26,8 +27,5 @@ public:
 protected:
     static const AFX_MSGMAP messageMap;
 };
-
-// 1 when the calling user belongs to the built-in Administrators group, else 0.
-BOOL IsAdministrator();
 
 extern CHxSetupApp theApp;

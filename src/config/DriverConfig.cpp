@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "config/RegistryLayout.h"
-#include "platform/MessageBoxes.h"
+#include "config/Report.h"
 
 CDriverConfig* g_pDriverConfig = nullptr;
 
@@ -13,7 +13,7 @@ const char kMsgValueNotWritten[] = "Error, unable to write Halcyonix registry va
 } // namespace
 
 void CDriverConfig::ShowErrorBox(const char* pszText) {
-    OwnerlessMessageBox(pszText, HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
+    ReportFailure(kReportStoreError, pszText);
 }
 
 void CDriverConfig::CloseKey(HKEY* phKey) {
@@ -43,7 +43,22 @@ BOOL CDriverConfig::CreateKey(const char* pszPath, const char* pszClass, HKEY* p
 BOOL CDriverConfig::SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData,
                              DWORD cbData) {
     lLastError = RegSetValueExA(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), cbData);
-    return lLastError == ERROR_SUCCESS;
+    if (lLastError != ERROR_SUCCESS)
+        return FALSE;
+    ReportWritten(PathOf(hKey), pszName, dwType, static_cast<const BYTE*>(pData), cbData);
+    return TRUE;
+}
+
+const char* CDriverConfig::PathOf(HKEY hKey) const {
+    if (hKey == hMemoryKey)
+        return HX_KEY_MEMORY_MANAGEMENT;
+    if (hKey == hGroupOrderKey)
+        return HX_KEY_GROUP_ORDER;
+    if (hKey == hEventSourceKey)
+        return HX_KEY_EVENT_SOURCE;
+    if (hKey == hServiceKey)
+        return HX_KEY_SERVICE;
+    return HX_KEY_PARAMETERS;
 }
 
 BOOL CDriverConfig::SetDword(HKEY hKey, const char* pszName, DWORD dwValue) {
@@ -112,13 +127,13 @@ BOOL CDriverConfig::ReadInstalledConfig() {
 BOOL CDriverConfig::WriteConfig(BOOL bSkipPoolSize) {
     if (!bSkipPoolSize) {
         if (!OpenKey(HX_KEY_MEMORY_MANAGEMENT, &hMemoryKey)) {
-            AfxMessageBox(kMsgPoolNotAltered);
+            ReportFailure(kReportStoreWarning, kMsgPoolNotAltered);
             return FALSE;
         }
         BOOL bSet = SetDword(hMemoryKey, "NonPagedPoolSize", NonPagedPoolSize);
         CloseKey(&hMemoryKey);
         if (!bSet) {
-            AfxMessageBox(kMsgPoolNotAltered);
+            ReportFailure(kReportStoreWarning, kMsgPoolNotAltered);
             return FALSE;
         }
     }

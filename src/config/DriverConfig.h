@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "drives/DriveEntry.h"
+
 class CDriverConfig {
 public:
     CDriverConfig();
@@ -12,6 +14,13 @@ public:
     BOOL ReadInstalledConfig();
     BOOL WriteConfig(BOOL bSkipPoolSize);
     BOOL ReadDwordValue(HKEY hKey, const char* pszName, DWORD* pdwField);
+
+    // The user's choice of a drive from the candidate list: the driver starts at the next boot
+    // and builds that disk.
+    void ConfigureDrive(const DriveEntry& entry);
+    // After the pool size changed: a RAM disk larger than the new budget shrinks to it. TRUE
+    // when it did.
+    BOOL FitRamDiskToBudget(DWORD dwUsableMemory);
 
     // Keys, each open only inside the operation that uses it.
     HKEY hMemoryKey;
@@ -48,9 +57,11 @@ private:
     BOOL CreateKey(const char* pszPath, const char* pszClass, HKEY* phKey);
     BOOL SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData, DWORD cbData);
     BOOL SetDword(HKEY hKey, const char* pszName, DWORD dwValue);
+    // The path of one of the record's open keys.
+    const char* PathOf(HKEY hKey) const;
     // Closes an open key and forgets its handle.
     static void CloseKey(HKEY* phKey);
-    // The configuration store's own error box.
+    // The configuration store's own error: a box in the dialog program.
     static void ShowErrorBox(const char* pszText);
 };
 

@@ -2,11 +2,10 @@
 
 #include "config/RegistryLayout.h"
 #include "config/ServiceGroupList.h"
-#include "platform/MessageBoxes.h"
+#include "config/Report.h"
 
 namespace {
 const DWORD kListArea = 1024;
-const DWORD kTypesSupported = 7; // error, warning and information events
 const char kMsgEventSource[] = "Error, unable to register Halcyonix with event logger";
 } // namespace
 
@@ -32,13 +31,13 @@ BOOL CDriverConfig::PrepareServiceGroupOrder() {
 
     cbString = kListArea;
     if (!OpenKey(HX_KEY_GROUP_ORDER, &hGroupOrderKey)) {
-        AfxMessageBox("Error, unable to open service group order key");
+        ReportFailure(kReportStoreWarning, "Error, unable to open service group order key");
         return FALSE;
     }
     lLastError = RegQueryValueExA(hGroupOrderKey, "List", nullptr, &dwValueType, abList, &cbString);
     if (lLastError != ERROR_SUCCESS) {
         // A list longer than the area fails here too; "Warning" or not, preparation stops.
-        AfxMessageBox("Warning, unable to query service group order");
+        ReportFailure(kReportStoreWarning, "Warning, unable to query service group order");
         CloseKey(&hGroupOrderKey);
         return FALSE;
     }
@@ -52,7 +51,7 @@ BOOL CDriverConfig::PrepareServiceGroupOrder() {
         return TRUE;
     // Refused or failed: a list too long for the area is never written, since every later
     // query of it would fail and stop the program.
-    AfxMessageBox("Error, couldn't write to Service Group Order");
+    ReportFailure(kReportStoreWarning, "Error, couldn't write to Service Group Order");
     return FALSE;
 }
 
@@ -62,7 +61,7 @@ BOOL CDriverConfig::RegisterEventSource() {
         return FALSE;
     }
     static const char kMessageFile[] = HX_EVENT_MESSAGE_FILE; // 40 bytes with the NUL
-    if (!SetDword(hEventSourceKey, "TypesSupported", kTypesSupported) ||
+    if (!SetDword(hEventSourceKey, "TypesSupported", HX_TYPES_SUPPORTED) ||
         !SetValue(hEventSourceKey, "EventMessageFile", REG_EXPAND_SZ, kMessageFile,
                   sizeof kMessageFile)) {
         ShowErrorBox(kMsgEventSource);

@@ -15,6 +15,7 @@
 
 #define HX_GROUP_NAME "Halcyonix" // 9 letters; 10 bytes with its NUL
 #define HX_GROUP_BEFORE "filter"
+#define HX_TYPES_SUPPORTED 7 // error, warning and information events
 #define HX_EVENT_MESSAGE_FILE "%SystemRoot%\\System32\\Drivers\\HxVol.sys" // 39 characters
 
 // Caption of the configuration store's own error boxes.

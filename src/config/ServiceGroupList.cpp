@@ -65,3 +65,52 @@ GroupListResult InsertGroupBeforeFilter(const BYTE* pbList, DWORD cbList, BYTE* 
     *pcbNew = cbUsed;
     return kGroupInserted;
 }
+
+namespace {
+// Calls onName(pbName, cbName) for each name of the list up to its final empty string or the
+// end of the bytes, whichever comes first; stops early when onName returns false.
+template <typename OnName> void WalkNames(const BYTE* pbList, DWORD cbList, OnName onName) {
+    DWORD pos = 0;
+    while (pos < cbList && pbList[pos] != '\0') {
+        DWORD cbName = 0;
+        while (pos + cbName < cbList && pbList[pos + cbName] != '\0')
+            ++cbName;
+        if (!onName(pbList + pos, cbName))
+            return;
+        pos += cbName + 1;
+    }
+}
+} // namespace
+
+GroupPlace FindGroup(const BYTE* pbList, DWORD cbList) {
+    GroupPlace place = kGroupMissing;
+    bool bFilterSeen = false;
+    WalkNames(pbList, cbList, [&](const BYTE* pbName, DWORD cbName) {
+        if (NameEquals(pbName, cbName, HX_GROUP_NAME)) {
+            place = bFilterSeen ? kGroupAfterFilter : kGroupInPlace;
+            return false;
+        }
+        bFilterSeen |= NameEquals(pbName, cbName, HX_GROUP_BEFORE);
+        return true;
+    });
+    return place;
+}
+
+BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD cbResultArea,
+                 DWORD* pcbNew) {
+    bool bRemoved = false;
+    bool bOverflow = false;
+    DWORD cbUsed = 0;
+    WalkNames(pbList, cbList, [&](const BYTE* pbName, DWORD cbName) {
+        if (NameEquals(pbName, cbName, HX_GROUP_NAME))
+            bRemoved = true;
+        else
+            bOverflow |= !Append(pbResult, cbResultArea, &cbUsed, pbName, cbName);
+        return !bOverflow;
+    });
+    if (!bRemoved || bOverflow || cbUsed == cbResultArea)
+        return FALSE;
+    pbResult[cbUsed++] = '\0';
+    *pcbNew = cbUsed;
+    return TRUE;
+}

@@ -17,3 +17,16 @@ enum GroupListResult {
 // any NUL, ends at cbList.
 GroupListResult InsertGroupBeforeFilter(const BYTE* pbList, DWORD cbList, BYTE* pbResult,
                                         DWORD cbResultArea, DWORD* pcbNew);
+
+enum GroupPlace {
+    kGroupMissing,     // the driver's group is not listed: the system never starts the driver
+    kGroupInPlace,     // listed, and no "filter" before it
+    kGroupAfterFilter, // listed after "filter": started too late
+};
+// Where the driver's group stands in the list (names compared without regard to ASCII case).
+GroupPlace FindGroup(const BYTE* pbList, DWORD cbList);
+
+// Builds into pbResult the list without any entry equal to the driver's group; TRUE, with the new
+// length in *pcbNew, when there was one to remove. cbResultArea must exceed cbList.
+BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD cbResultArea,
+                 DWORD* pcbNew);

@@ -20,6 +20,11 @@ struct DriveEntry {
     DriveEntry* pNext;
 };
 
+// The fixed drives whose whole size lies below the budget, in drive-letter order, then the
+// RAM-disk entry "S:" as large as the budget; nullptr when the list could not be built (the
+// failure has been reported, where it has a message) with nothing left allocated.
+DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory);
+
 // Frees a chain entry by entry, following pNext.
 void FreeDriveList(DriveEntry* pHead);
 

@@ -1,8 +1,8 @@
 #include <new>
 #include <string.h>
 
-#include "app/HxSetupApp.h"
-#include "platform/MessageBoxes.h"
+#include "config/Report.h"
+#include "drives/DriveEntry.h"
 
 namespace {
 const DWORD kDriveStringsLength = 512;
@@ -28,7 +28,7 @@ void CopyTruncated(char* pszField, size_t cbField, const char* pszText) {
 DriveEntry* Fail(DriveEntry* pHead, const char* pszMessage) {
     FreeDriveList(pHead);
     if (pszMessage != nullptr)
-        AfxMessageBox(pszMessage, MB_ICONERROR);
+        ReportFailure(kReportDriveList, pszMessage);
     return nullptr;
 }
 } // namespace
@@ -41,7 +41,7 @@ void FreeDriveList(DriveEntry* pHead) {
     }
 }
 
-DriveEntry* CHxSetupApp::BuildDriveList(DWORD dwUsableMemory) {
+DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
     char szRoots[kDriveStringsLength];
     DWORD nRoots = GetLogicalDriveStringsA(kDriveStringsLength, szRoots);
     if (nRoots == 0 || nRoots >= kDriveStringsLength)
@@ -93,9 +93,10 @@ DriveEntry* CHxSetupApp::BuildDriveList(DWORD dwUsableMemory) {
 
         if (QueryDosDeviceA(pEntry->szDriveName, pEntry->szDeviceName,
                             sizeof pEntry->szDeviceName) == 0) {
-            char szMessage[64];
-            wsprintfA(szMessage, "Internal error: QueryDosDevice() failed, drive %s",
-                      pEntry->szDriveName);
+            static const char kPrefix[] = "Internal error: QueryDosDevice() failed, drive ";
+            char szMessage[sizeof kPrefix + sizeof pEntry->szDriveName];
+            memcpy(szMessage, kPrefix, sizeof kPrefix);
+            strcat(szMessage, pEntry->szDriveName);
             return Fail(pHead, szMessage);
         }
         pEntry->szDeviceName[sizeof pEntry->szDeviceName - 1] = '\0';

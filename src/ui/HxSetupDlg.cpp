@@ -132,14 +132,7 @@ void CHxSetupDlg::OnSelectConfigure() {
     const DriveEntry* pEntry = m_pSelected;
     if (pEntry == nullptr)
         return;
-    CDriverConfig* pConfig = g_pDriverConfig;
-    pConfig->Drive = pEntry->dwDiskNumber;
-    pConfig->Partition = pEntry->dwPartitionNumber;
-    size_t nName = strnlen(pEntry->szDriveName, sizeof(pEntry->szDriveName) - 1);
-    memcpy(pConfig->DosDevice, pEntry->szDriveName, nName);
-    pConfig->DosDevice[nName] = '\0';
-    pConfig->DiskSize = pEntry->bRamDisk ? static_cast<DWORD>(pEntry->llSize) : 0;
-    pConfig->Start = 0; // started by the boot loader
+    g_pDriverConfig->ConfigureDrive(*pEntry);
 
     char szLine1[64];
     wsprintfA(szLine1, "Drive %s configured", pEntry->szDriveName);
@@ -165,10 +158,8 @@ void CHxSetupDlg::OnExtendPool() {
     char szLine1[64];
     wsprintfA(szLine1, "Non-Paged Pool reset to %dMB", m_dwUsableMemory / kDisplayMegabyte);
     const char* pszLine2 = "Device choice list updated";
-    if (g_pDriverConfig->DiskSize > m_dwUsableMemory) {
-        g_pDriverConfig->DiskSize = m_dwUsableMemory;
+    if (g_pDriverConfig->FitRamDiskToBudget(m_dwUsableMemory))
         pszLine2 = "Ram Disk auto resized";
-    }
     DrawStatus(szLine1, pszLine2);
 }
 

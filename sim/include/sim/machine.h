@@ -106,6 +106,8 @@ enum class Api {
     GetDC,
     DialogBoxParam,
     WinHelp,
+    RegDeleteKey,
+    RegEnumKey,
 };
 struct Fault {
     // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their

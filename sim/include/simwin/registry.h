@@ -17,6 +17,7 @@ typedef DWORD ACCESS_MASK;
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
@@ -46,6 +47,12 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                            const BYTE* lpData, DWORD cbData);
 LONG WINAPI RegCloseKey(HKEY hKey);
+// The name of subkey dwIndex (in the order of their names); ERROR_NO_MORE_ITEMS past the last.
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          PFILETIME lpftLastWriteTime);
+// Deletes a key that has no subkeys (NT refuses one with subkeys: ERROR_ACCESS_DENIED).
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
 
 #ifdef __cplusplus
 }

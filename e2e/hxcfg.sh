@@ -1,0 +1,119 @@
+# The console companion hxcfg.exe under Wine, beside the dialog: sourced by e2e/case.sh, whose
+# helpers it uses. The executable comes from the build of the architecture under test.
+
+HXCFG_EXE=${E2E_BUILD:-$HX_ROOT/build/windows}/hxcfg.exe
+HXCFG_RUNS=0
+
+# Copies hxcfg.exe into the test's prefix.
+hxcfg_install() {
+    [ -f "$HXCFG_EXE" ] || { e2e_fail "no $HXCFG_EXE: build it first"; return 1; }
+    cp "$HXCFG_EXE" "$WINEPREFIX/drive_c/hxcfg.exe"
+}
+
+# Runs hxcfg with the arguments given. Its stdout and stderr (line ends as Unix ones) go to
+# $HXCFG_OUT and $HXCFG_ERR, its exit status to HXCFG_STATUS.
+hxcfg_run() {
+    HXCFG_RUNS=$((HXCFG_RUNS + 1))
+    HXCFG_OUT=$E2E_DIR/hxcfg$HXCFG_RUNS.out
+    HXCFG_ERR=$E2E_DIR/hxcfg$HXCFG_RUNS.err
+    HXCFG_STATUS=0
+    wine 'C:\hxcfg.exe' "$@" >"$HXCFG_OUT.raw" 2>"$HXCFG_ERR.raw" || HXCFG_STATUS=$?
+    tr -d '\r' <"$HXCFG_OUT.raw" >"$HXCFG_OUT"
+    tr -d '\r' <"$HXCFG_ERR.raw" >"$HXCFG_ERR"
+    e2e_log "hxcfg $*: exit $HXCFG_STATUS"
+}
+
+# The lines after the verdict of the last status: its reasons, one a line.
+hxcfg_reasons() {
+    sed -n '/^Verdict: /,$p' "$HXCFG_OUT" | tail -n +2 | sed 's/^  //'
+}
+
+# A checksum of the status panel of the dialog of a run without a command line, then Esc.
+status_panel_sum() {
+    local id sum
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    sleep 0.5
+    sum=$(hx_region_sum "$id" "$HX_STATUS_REGION")
+    hx_screenshot "$id" "$E2E_DIR/status$E2E_RUNS.png"
+    hx_key "$id" Escape
+    e2e_wait_exit
+    echo "$sum"
+}
+
+# hxcfg ramdisk writes what the dialog writes: the dialog then starts on "Running on drive S:",
+# exactly as after it configured the RAM disk itself.
+case_hxcfg_ramdisk() {
+    local id by_dialog by_hxcfg nothing dialog_size
+    hxcfg_install || return 1
+    nothing=$(status_panel_sum) || return 1
+
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    pick_row "$id" 0
+    configure "$id"
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    e2e_wait_exit
+    # The budget as this architecture's process sees the memory: a 32-bit one may see less.
+    e2e_read_registry
+    dialog_size=$(e2e_value "$HX_KEY_PARAMETERS" DiskSize)
+    by_dialog=$(status_panel_sum) || return 1
+    e2e_expect "the dialog's own RAM disk changes the start status" \
+        "$([ "$by_dialog" != "$nothing" ] && echo changed || echo unchanged)" changed
+
+    hxcfg_run remove
+    e2e_expect "hxcfg remove exits 0" "$HXCFG_STATUS" 0
+    hxcfg_run ramdisk
+    e2e_expect "hxcfg ramdisk exits 0" "$HXCFG_STATUS" 0
+    e2e_expect "hxcfg ramdisk: no error" "$(cat "$HXCFG_ERR")" ""
+    e2e_read_registry
+    expect_prepared
+    expect_service 0
+    e2e_expect "DiskSize as the dialog wrote it" "$(e2e_value "$HX_KEY_PARAMETERS" DiskSize)" \
+        "$dialog_size"
+    e2e_expect_values <<EOF
+HX_KEY_PARAMETERS DosDevice REG_SZ 3 $(hex_bytes 'S:\0')
+HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 00000000
+EOF
+    by_hxcfg=$(status_panel_sum) || return 1
+    e2e_expect "start status after hxcfg ramdisk is the dialog's \"Running on drive S:\"" \
+        "$by_hxcfg" "$by_dialog"
+}
+
+# OK in the dialog on the RAM disk, then status: the disk will be built.
+case_hxcfg_status_after_ok() {
+    local id
+    hxcfg_install || return 1
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    pick_row "$id" 0
+    configure "$id"
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    e2e_wait_exit
+    hxcfg_run status
+    e2e_expect "status exits 0" "$HXCFG_STATUS" 0
+    e2e_expect "verdict" "$(grep '^Verdict: ' "$HXCFG_OUT")" \
+        "Verdict: the disk will be built at the next start"
+    e2e_expect "status: no error" "$(cat "$HXCFG_ERR")" ""
+}
+
+# remove, then status lists why the disk will not be built; the system keys are as seeded.
+case_hxcfg_remove_status() {
+    hxcfg_install || return 1
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk 1M exits 0" "$HXCFG_STATUS" 0
+    hxcfg_run remove
+    e2e_expect "remove exits 0" "$HXCFG_STATUS" 0
+    e2e_expect "remove: the pool size stays" "$(grep '^NonPagedPoolSize' "$HXCFG_OUT")" \
+        "NonPagedPoolSize: 0, left as it is"
+    hxcfg_run status
+    e2e_expect "status exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "status: the reasons" "$(hxcfg_reasons)" "$(printf '%s\n' 'no service key' \
+        '"Halcyonix" is missing from the service group order' 'no event log source' \
+        'no Parameters key')"
+    e2e_read_registry
+    expect_untouched
+    hxcfg_run remove --force
+    e2e_expect "an unknown option exits 2" "$HXCFG_STATUS" 2
+    e2e_expect "with one line" "$(cat "$HXCFG_ERR")" 'hxcfg: unknown option: "--force"'
+}

@@ -1,0 +1,233 @@
+// hxcfg ramdisk, mirror and pool: the dialog's choices without the dialog. The whole change is
+// computed and checked first, before anything is written; then it is applied with the dialog's
+// own operations, so the registry ends exactly as the dialog would leave it.
+#include <string.h>
+
+#include "app/IsAdministrator.h"
+#include "budget/MemoryBudget.h"
+#include "config/DriverConfig.h"
+#include "config/RegistryLayout.h"
+#include "config/ServiceGroupList.h"
+#include "hxcfg/Commands.h"
+#include "hxcfg/Console.h"
+#include "hxcfg/Registry.h"
+
+namespace {
+const DWORD kMiB = 1048576;
+
+// What the user chose, once checked: applied to the record in both stages.
+struct Choice {
+    BOOL bDrive = FALSE;
+    DriveEntry entry = {};
+    BOOL bPool = FALSE;
+    DWORD dwPoolSize = 0;
+    DWORD dwBudget = 0; // after the pool change
+};
+
+// The dialog's record changes for the choice; TRUE when a RAM disk had to shrink.
+BOOL ApplyChoice(const Choice& choice, CDriverConfig* pConfig) {
+    if (choice.bDrive)
+        pConfig->ConfigureDrive(choice.entry);
+    if (!choice.bPool)
+        return FALSE;
+    pConfig->NonPagedPoolSize = choice.dwPoolSize;
+    return pConfig->FitRamDiskToBudget(choice.dwBudget);
+}
+
+int Refuse(const CText& reason) {
+    PrintError(reason.Get());
+    return kExitRefused;
+}
+
+int Refuse(const char* pszReason) {
+    PrintError(pszReason);
+    return kExitRefused;
+}
+
+// The drive list as the dialog builds it; nullptr after the one line that says why not.
+DriveEntry* ListDrives(DWORD dwBudget, const CConsoleReport& report) {
+    int nBefore = report.Reported();
+    DriveEntry* pDrives = BuildCandidateDrives(dwBudget);
+    if (pDrives == nullptr && report.Reported() == nBefore)
+        PrintError("the drive list could not be built");
+    return pDrives;
+}
+
+int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+                  CText* pOut) {
+    DriveEntry* pDrives = ListDrives(dwBudget, report);
+    if (pDrives == nullptr)
+        return kExitRefused;
+    const DriveEntry* pRamDisk = pDrives;
+    while (pRamDisk->pNext != nullptr)
+        pRamDisk = pRamDisk->pNext; // the list always ends with the RAM disk
+    pChoice->bDrive = TRUE;
+    pChoice->entry = *pRamDisk;
+    pChoice->entry.pNext = nullptr;
+    FreeDriveList(pDrives);
+
+    // A size that would not fit 32 bits is above every budget too.
+    if (args.dwSizeMiB != 0) {
+        if (args.dwSizeMiB > dwBudget / kMiB) {
+            CText reason;
+            reason.Add("SIZE ").AddDword(args.dwSizeMiB).Add("M is above the budget of ");
+            reason.AddDword(dwBudget).Add(" bytes (").AddDword(dwBudget / kMiB).Add("M)");
+            return Refuse(reason);
+        }
+        pChoice->entry.llSize = static_cast<LONGLONG>(args.dwSizeMiB) * kMiB;
+    } else if (dwBudget < kMiB) {
+        CText reason;
+        reason.Add("the budget of ").AddDword(dwBudget).Add(" bytes leaves no room for a RAM disk");
+        return Refuse(reason);
+    }
+    pOut->Add("RAM disk S: of ").AddDword(static_cast<DWORD>(pChoice->entry.llSize));
+    pOut->AddLine(" bytes");
+    return kExitDone;
+}
+
+int ChooseMirror(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+                 CText* pOut) {
+    char szName[3] = {args.cDrive, ':', '\0'};
+    DriveEntry* pDrives = ListDrives(dwBudget, report);
+    if (pDrives == nullptr)
+        return kExitRefused;
+    for (const DriveEntry* p = pDrives; p != nullptr && !pChoice->bDrive; p = p->pNext) {
+        if (p->bHardDisk && strcmp(p->szDriveName, szName) == 0) {
+            pChoice->bDrive = TRUE;
+            pChoice->entry = *p;
+            pChoice->entry.pNext = nullptr;
+        }
+    }
+    FreeDriveList(pDrives);
+    if (!pChoice->bDrive) {
+        // Why the dialog would not list it.
+        char szRoot[4] = {args.cDrive, ':', '\\', '\0'};
+        UINT nType = GetDriveTypeA(szRoot);
+        CText reason;
+        reason.Add("drive ").Add(szName);
+        if (nType == DRIVE_NO_ROOT_DIR || nType == DRIVE_UNKNOWN)
+            reason.Add(" is not present");
+        else if (nType != DRIVE_FIXED)
+            reason.Add(" is not a fixed drive");
+        else
+            reason.Add(" is too large for the budget of ").AddDword(dwBudget).Add(" bytes");
+        return Refuse(reason);
+    }
+    pOut->Add("Mirror of drive ").Add(szName).Add(", disk ");
+    pOut->AddDword(pChoice->entry.dwDiskNumber).Add(" partition ");
+    pOut->AddDword(pChoice->entry.dwPartitionNumber).AddChar('\n');
+    return kExitDone;
+}
+
+int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pOut) {
+    int nMin = CalcMinPoolPercent(dwTotalPhys);
+    int nPercent = args.pool == kPoolDefault ? nMin
+                   : args.pool == kPoolMax   ? kMaxPoolPercent
+                                             : args.nPercent;
+    if (nPercent < nMin) {
+        CText reason;
+        reason.Add("the pool size is at least ").AddDword(static_cast<DWORD>(nMin));
+        reason.Add(" % on this machine");
+        return Refuse(reason);
+    }
+    pChoice->bPool = TRUE;
+    pChoice->dwPoolSize = CalcPoolSize(dwTotalPhys, nPercent, nMin);
+    pChoice->dwBudget = CalcUsableMemory(dwTotalPhys, pChoice->dwPoolSize);
+    pOut->Add("Pool size: ").AddDword(pChoice->dwPoolSize).Add(" bytes (");
+    pOut->AddDword(static_cast<DWORD>(nPercent)).AddLine(" %)");
+    pOut->Add("Usable budget: ").AddDword(pChoice->dwBudget).AddLine(" bytes");
+    return kExitDone;
+}
+
+// What WriteConfig writes for the record, in its order.
+void AddRecord(CRegText* pChange, const CDriverConfig& config) {
+    static const char kGroup[] = HX_GROUP_NAME;
+    pChange->SetDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", config.NonPagedPoolSize);
+    pChange->SetDword(HX_KEY_SERVICE, "ErrorControl", 1);
+    pChange->SetDword(HX_KEY_SERVICE, "Start", config.Start);
+    pChange->SetDword(HX_KEY_SERVICE, "Type", 1);
+    pChange->SetValue(HX_KEY_SERVICE, "Group", REG_SZ, reinterpret_cast<const BYTE*>(kGroup),
+                      sizeof kGroup);
+    pChange->SetDword(HX_KEY_PARAMETERS, "BreakOnEntry", config.BreakOnEntry);
+    pChange->SetDword(HX_KEY_PARAMETERS, "DebugLevel", config.DebugLevel);
+    pChange->SetDword(HX_KEY_PARAMETERS, "Drive", config.Drive);
+    pChange->SetDword(HX_KEY_PARAMETERS, "Partition", config.Partition);
+    pChange->SetDword(HX_KEY_PARAMETERS, "DiskSize", config.DiskSize);
+    pChange->SetValue(HX_KEY_PARAMETERS, "DosDevice", REG_SZ,
+                      reinterpret_cast<const BYTE*>(config.DosDevice), 2);
+}
+
+// What PrepareSystem writes on this machine; FALSE after the line that says why it could not.
+BOOL AddPreparation(CRegText* pChange, DWORD* pdwPoolSize) {
+    if (!ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", pdwPoolSize)) {
+        PrintError("NonPagedPoolSize cannot be read: the system cannot be prepared");
+        return FALSE;
+    }
+    GroupList list;
+    ReadGroupList(&list);
+    if (!list.bRead) {
+        PrintError("the service group order cannot be read");
+        return FALSE;
+    }
+    BYTE abNew[sizeof list.ab];
+    DWORD cbNew = 0;
+    GroupListResult result = InsertGroupBeforeFilter(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
+    if (result == kListTooLong) {
+        PrintError("the service group order has no room for Halcyonix");
+        return FALSE;
+    }
+    if (result == kGroupInserted)
+        pChange->SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, abNew, cbNew);
+    static const char kMessageFile[] = HX_EVENT_MESSAGE_FILE;
+    pChange->SetDword(HX_KEY_EVENT_SOURCE, "TypesSupported", HX_TYPES_SUPPORTED);
+    pChange->SetValue(HX_KEY_EVENT_SOURCE, "EventMessageFile", REG_EXPAND_SZ,
+                      reinterpret_cast<const BYTE*>(kMessageFile), sizeof kMessageFile);
+    return TRUE;
+}
+} // namespace
+
+int RunConfigure(const HxArgs& args, CConsoleReport& report) {
+    // Stage 1: the whole change, and every refusal, before anything is written.
+    if (!IsAdministrator())
+        return Refuse("you must be an administrator to configure Halcyonix");
+    CRegText change;
+    DWORD dwPoolSize = 0;
+    if (!AddPreparation(&change, &dwPoolSize))
+        return kExitRefused;
+    CDriverConfig planned;
+    planned.ReadInstalledConfig();
+    planned.NonPagedPoolSize = dwPoolSize;
+
+    DWORD dwTotalPhys = TotalPhys();
+    DWORD dwBudget = 0;
+    if (!CalcStartupUsableMemory(dwTotalPhys, dwPoolSize, &dwBudget))
+        return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
+
+    Choice choice;
+    CText out;
+    int nExit = args.verb == kVerbRamDisk  ? ChooseRamDisk(args, dwBudget, report, &choice, &out)
+                : args.verb == kVerbMirror ? ChooseMirror(args, dwBudget, report, &choice, &out)
+                                           : ChoosePool(args, dwTotalPhys, &choice, &out);
+    if (nExit != kExitDone)
+        return nExit;
+    if (ApplyChoice(choice, &planned)) {
+        out.Add("RAM disk S: resized to ").AddDword(planned.DiskSize);
+        out.AddLine(" bytes, the new budget");
+    }
+    AddRecord(&change, planned);
+    nExit = DeliverUnapplied(args, change);
+    if (nExit >= 0)
+        return nExit;
+
+    // Stage 2: the dialog's own operations, in its order.
+    PrintOut(out);
+    CDriverConfig config;
+    BOOL bDone = config.PrepareSystem();
+    if (bDone) {
+        config.ReadInstalledConfig();
+        ApplyChoice(choice, &config);
+        bDone = config.WriteConfig(FALSE);
+    }
+    PrintWritten(report.WrittenText(), bDone);
+    return bDone ? kExitDone : kExitWriteFailed;
+}

@@ -1,0 +1,8 @@
+// Where hxcfg's results and errors go: stdout for results, one line on stderr per error.
+#pragma once
+
+#include "hxcfg/Text.h"
+
+void PrintOut(const CText& text);
+// "hxcfg: " and the reason on one line: line breaks inside the reason become blanks.
+void PrintError(const char* pszReason);

@@ -1,0 +1,56 @@
+#include "hxcfg/Text.h"
+
+#include <string.h>
+
+CText& CText::Add(const char* pch, size_t cch) {
+    if (m_cch + cch + 1 > m_cchAlloc) {
+        size_t cchNew = m_cchAlloc != 0 ? m_cchAlloc : 256;
+        while (m_cch + cch + 1 > cchNew)
+            cchNew *= 2;
+        char* pszNew = new char[cchNew];
+        if (m_cch != 0)
+            memcpy(pszNew, m_psz, m_cch);
+        delete[] m_psz;
+        m_psz = pszNew;
+        m_cchAlloc = cchNew;
+    }
+    memcpy(m_psz + m_cch, pch, cch);
+    m_cch += cch;
+    m_psz[m_cch] = '\0';
+    return *this;
+}
+
+CText& CText::Add(const char* psz) {
+    return Add(psz, strlen(psz));
+}
+
+CText& CText::AddDword(DWORD dw) {
+    char sz[10];
+    int n = 0;
+    do {
+        sz[n++] = static_cast<char>('0' + dw % 10);
+        dw /= 10;
+    } while (dw != 0);
+    while (n > 0)
+        AddChar(sz[--n]);
+    return *this;
+}
+
+CText& CText::AddHex(DWORD dw, int nDigits) {
+    static const char kDigits[] = "0123456789abcdef";
+    for (int i = nDigits - 1; i >= 0; --i)
+        AddChar(kDigits[(dw >> (4 * i)) & 0xF]);
+    return *this;
+}
+
+CText& CText::AddQuoted(const char* psz) {
+    // Enough of the user's text to recognise it; a line stays a line.
+    const size_t kMost = 40;
+    AddChar('"');
+    size_t n = 0;
+    for (; psz[n] != '\0' && n < kMost; ++n)
+        AddChar(static_cast<unsigned char>(psz[n]) < 0x20 ? '?' : psz[n]);
+    if (psz[n] != '\0')
+        Add("...");
+    return AddChar('"');
+}

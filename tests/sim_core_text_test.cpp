@@ -1,7 +1,9 @@
-// Conformance of sim's wsprintfA with user32.
-#include <gtest/gtest.h>
-#include <sim/machine.h>
+// Conformance of sim's wsprintfA with user32; built for both.
+#include "conformance.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdarg>
 #include <climits>
 #include <cstring>
 #include <string>

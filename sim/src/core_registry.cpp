@@ -477,10 +477,13 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
         key = next;
     }
     const bool created = i < parts.size();
-    for (; i < parts.size(); ++i)
+    // Every key created on the way gets the class, as each level is created in turn with it; a key
+    // that was there keeps its own.
+    for (; i < parts.size(); ++i) {
         key = sim::AddChild(key, parts[i]);
-    if (created && lpClass)
-        key->keyClass = lpClass;
+        if (lpClass)
+            key->keyClass = lpClass;
+    }
     *phkResult = sim::NewHandle(key, path, samDesired);
     if (lpdwDisposition)
         *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;

@@ -29,16 +29,32 @@ TEST_F(SimRegistry, OpenMissingKeyFailsAndNullsTheHandle) {
     EXPECT_FALSE(hxt::KeyExists("SYSTEM\\Nope"));
 }
 
-TEST_F(SimRegistry, BadPathsAreRefused) {
-    HKEY h = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\SYSTEM", 0, KEY_READ, &h), ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "A\\\\B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &h, nullptr),
-              ERROR_BAD_PATHNAME);
-    hxt::SeedKey(kService);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kService + "\\").c_str(), 0, KEY_READ, &h),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
+TEST_F(SimRegistry, PathForms) {
+    enum Op { OpenKey, CreateKey };
+    const struct {
+        Op op;
+        const char* path; // below the scratch key
+        LONG result;
+    } cases[] = {
+        {OpenKey, "\\A", ERROR_BAD_PATHNAME}, {CreateKey, "\\A", ERROR_BAD_PATHNAME},
+        {CreateKey, "A\\\\B", ERROR_SUCCESS}, // empty names are skipped: this is A\B
+        {OpenKey, "A\\B", ERROR_SUCCESS},     {OpenKey, "a\\\\b", ERROR_SUCCESS},
+        {OpenKey, "A\\B\\", ERROR_SUCCESS},   {OpenKey, "A\\\\", ERROR_SUCCESS},
+        {OpenKey, "B", ERROR_FILE_NOT_FOUND},
+    };
+    hxt::SeedKey(hxt::kScratch);
+    HKEY base = Open(hxt::kScratch);
+    for (const auto& c : cases) {
+        HKEY h = nullptr;
+        const LONG rc = c.op == OpenKey ? RegOpenKeyExA(base, c.path, 0, KEY_READ, &h)
+                                        : RegCreateKeyExA(base, c.path, 0, nullptr, 0,
+                                                          KEY_ALL_ACCESS, nullptr, &h, nullptr);
+        EXPECT_EQ(rc, c.result) << c.path;
+        if (h)
+            RegCloseKey(h);
+    }
+    RegCloseKey(base);
+    EXPECT_TRUE(hxt::KeyExists(std::string(hxt::kScratch) + "\\A\\B"));
 }
 
 TEST_F(SimRegistry, QueryMissingValue) {

@@ -71,10 +71,12 @@ TEST(SimWsprintf, OutputIsLimitedTo1024Characters) {
     const std::string big(2000, 'a');
     char buf[1100];
     std::memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(wsprintfA(buf, "%s", big.c_str()), 1023);
+    // Cut to 1023 characters and the NUL, and then one more than that is returned.
+    EXPECT_EQ(wsprintfA(buf, "%s", big.c_str()), 1024);
     EXPECT_EQ(std::strlen(buf), 1023u);
     EXPECT_EQ(buf[1024], 'x') << "nothing beyond 1024 characters";
-    EXPECT_EQ(wsprintfA(buf, "%s%d", big.c_str(), 5), 1023);
+    EXPECT_EQ(wsprintfA(buf, "%s%d", big.c_str(), 5), 1024);
+    EXPECT_EQ(wsprintfA(buf, "%s", big.substr(0, 1023).c_str()), 1023) << "1023 fit";
 }
 
 } // namespace

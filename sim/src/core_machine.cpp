@@ -3,10 +3,11 @@
 // Fidelity notes:
 // - GetLogicalDriveStringsA returns the length written without the final NUL; when the buffer is
 //   too small it writes nothing and returns the size needed including that NUL (Wine's kernelbase).
-// - Root paths must be "X:\" (MSDN: a root path needs its trailing backslash).
+// - A root path is "X:\", but "X:" and any path on the drive answer for the drive as well (as
+//   Wine does, MSDN asking for the backslash notwithstanding; sim has no directories).
 //   GetDriveTypeA answers DRIVE_NO_ROOT_DIR for anything else or for a drive that does not exist;
-//   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a malformed root
-//   and ERROR_PATH_NOT_FOUND for a missing drive.
+//   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a path that names
+//   no drive and ERROR_PATH_NOT_FOUND for a missing drive.
 // - GetVolumeInformationA: a label or file system name that does not fit its buffer with its NUL
 //   fails with ERROR_BAD_LENGTH (24), as NT's kernel32 does; nothing is written then.
 // - QueryDosDeviceA for one name stores the target and its NUL, then the NUL that ends the list
@@ -51,12 +52,13 @@ char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The drive a root path "X:\" names, or nullptr; *wellFormed tells whether the form was right.
+// The drive a path "X:", "X:\" or "X:\..." is on, or nullptr; *wellFormed tells whether the path
+// names a drive at all.
 const Drive* DriveOfRoot(LPCSTR root, bool* wellFormed) {
     if (!root)
         root = "C:\\"; // the current directory's root; the program's is on C:
-    *wellFormed = std::strlen(root) == 3 && root[1] == ':' && root[2] == '\\' &&
-                  Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z';
+    *wellFormed = Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z' && root[1] == ':' &&
+                  (root[2] == '\0' || root[2] == '\\');
     if (!*wellFormed)
         return nullptr;
     auto it = M().drives.find(Upper(root[0]));

@@ -349,7 +349,7 @@ std::string Row(char letter, DWORD kilobytes) {
 }
 
 TEST_F(BadInput, DrivesThroughAWholeRun) {
-    const std::string device63 = "\\Device\\Harddisk7\\Partition9" + std::string(35, 'x');
+    const std::string device62 = "\\Device\\Harddisk7\\Partition9" + std::string(34, 'x');
     const struct {
         const char* what;
         std::vector<sim::Drive> drives;
@@ -450,8 +450,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          1,
          0,
          {0, 0}},
-        {"device name of 63 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63)},
+        {"device name of 62 characters",
+         {Fixed('D', 4096, 1, 512, "FAT", device62)},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -459,8 +459,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          9,
          0,
          {'D', ':', 0}},
-        {"device name of 64 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63 + "x")},
+        {"device name of 63 characters: with its two NULs it does not fit 64",
+         {Fixed('D', 4096, 1, 512, "FAT", device62 + "x")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",
@@ -468,8 +468,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          1,
          0,
          {0, 0}},
-        {"device name of 65 characters",
-         {Fixed('D', 4096, 1, 512, "FAT", device63 + "xx")},
+        {"device name of 64 characters",
+         {Fixed('D', 4096, 1, 512, "FAT", device62 + "xx")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",

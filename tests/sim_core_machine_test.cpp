@@ -90,10 +90,10 @@ TEST_F(SimMachine, DosDeviceSizeProtocol) {
     } cases[] = {
         {"C:", len + 2, len + 2, 0},
         {"c:", len + 2, len + 2, 0},
-        {"C:", len + 1, len + 1, 0}, // the name and its NUL fill it: no final NUL
+        {"C:\\", len + 2, len + 2, 0},
+        {"C:", len + 1, 0, ERROR_INSUFFICIENT_BUFFER}, // the list's final NUL must fit as well
         {"C:", len, 0, ERROR_INSUFFICIENT_BUFFER},
         {"Q:", len + 2, 0, ERROR_FILE_NOT_FOUND},
-        {"C:\\", len + 2, 0, ERROR_FILE_NOT_FOUND},
     };
     for (const auto& c : cases) {
         char buf[1024];
@@ -208,12 +208,11 @@ TEST_F(SimMachine, QueryDosDevice) {
         {"D:", "\\Device\\Harddisk1\\Partition2", 64, 30, 0},
         {"d:", "\\Device\\Harddisk1\\Partition2", 64, 30, 0},
         {"D:", name62, 64, 64, 0},
-        {"D:", name62 + "P", 64, 64, 0}, // the name and its NUL fill it: no final NUL
-        {"D:", name62 + "PP", 64, 0, ERROR_INSUFFICIENT_BUFFER},
+        {"D:", name62 + "P", 64, 0, ERROR_INSUFFICIENT_BUFFER},
         {"D:", std::string(300, 'L'), 64, 0, ERROR_INSUFFICIENT_BUFFER},
         {"D:", "", 64, 0, ERROR_FILE_NOT_FOUND},
         {"Q:", "x", 64, 0, ERROR_FILE_NOT_FOUND},
-        {"D:\\", "x", 64, 0, ERROR_FILE_NOT_FOUND},
+        {"D:\\", "x", 64, 3, 0},
     };
     for (const auto& c : cases) {
         sim::Drive d;

@@ -10,9 +10,9 @@
 //   "-05"); the '0' flag pads numbers (after the sign) up to the width, never strings;
 // - a NULL %s is "(null)"; an unknown type prints the padding and then itself as a plain
 //   character; a lone '%' at the end prints nothing;
-// - the output holds at most 1024 characters with its NUL: longer output is cut to 1023, and the
-//   function then returns 1024, one more than it stored (as Wine does; MSDN speaks only of the
-//   count stored).
+// - the output holds at most 1024 characters with its NUL: longer output is cut to 1023, and an
+//   output that fills those 1023 returns 1024, one more than it stored (as Wine does; MSDN speaks
+//   only of the count stored).
 // Each number's digits come from snprintf; the padding rules above are applied around them.
 #include "internal.h"
 
@@ -215,7 +215,7 @@ int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
     const std::size_t stored = std::min(s.size(), sim::kMaxOut - 1);
     std::memcpy(lpOut, s.data(), stored);
     lpOut[stored] = '\0';
-    return static_cast<int>(s.size() > stored ? sim::kMaxOut : stored);
+    return static_cast<int>(stored == sim::kMaxOut - 1 ? sim::kMaxOut : stored);
 }
 
 int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {

@@ -693,6 +693,10 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     if (d && !d->ended && init) {
         if (HWND f = FirstTabStop(*d))
             FocusForDialogNavigation(f);
+    } else if (d && !d->ended && !IsDescendant(hDlg, st.focus)) {
+        // Showing the dialog activates it, and the dialog passes the focus it gets on to the
+        // first tab stop: a procedure that returned FALSE without choosing one still gets one.
+        SetFocusTo(hDlg);
     }
     sim::ui::Script script;
     bool haveScript = false;

@@ -208,15 +208,16 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {"command 1 0x0"},
                   IDOK},
-        RouteCase{"Enter clicks the push button that has the focus",
+        // A push button that takes the focus by SetFocus or a click is not made the default.
+        RouteCase{"Enter with a push button focused still clicks the default",
                   [](Dialog& d) {
                       SetFocus(GetDlgItem(d.hwnd(), kApply));
                       d.Enter();
                   },
                   false,
                   false,
-                  {"command 103 0x0"},
-                  77},
+                  {"command 1 0x0"},
+                  IDOK},
         RouteCase{"Enter after a click on a push button",
                   [](Dialog& d) {
                       d.Click(kApply);
@@ -224,8 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   false,
                   false,
-                  {"command 103 0x0", "command 103 0x0"},
-                  77},
+                  {"command 103 0x0", "command 1 0x0"},
+                  IDOK},
         RouteCase{"Enter in the list uses the default button",
                   [](Dialog& d) {
                       d.ClickListBelowRows(kList);

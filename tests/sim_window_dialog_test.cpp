@@ -255,12 +255,12 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {},
                   77},
-        RouteCase{"close box with Cancel disabled does nothing",
+        RouteCase{"close box posts Cancel even with Cancel disabled",
                   [](Dialog& d) { d.CloseBox(); },
                   false,
                   true,
-                  {},
-                  77},
+                  {"command 2 0x0"},
+                  IDCANCEL},
         RouteCase{"click on a disabled button does nothing",
                   [](Dialog& d) {
                       EnableWindow(GetDlgItem(d.hwnd(), kApply), FALSE);

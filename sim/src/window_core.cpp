@@ -198,10 +198,9 @@ LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = w.h;
     switch (msg) {
     case WM_CLOSE: {
-        // The close box and Alt+F4 act as the Cancel button, unless that button is disabled.
+        // The close box and Alt+F4 act as the Cancel button, even a disabled one.
         HWND cancel = GetDlgItem(h, IDCANCEL);
-        if (!cancel || IsEnabled(cancel))
-            Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
+        Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
         return 0;
     }
     case DM_GETDEFID: {

@@ -213,7 +213,9 @@ TEST_F(WindowTest, SpinTakesTypedTextBeforeTheArrowAndRangeAndPosRoundTrip) {
         SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(75, 35));
         EXPECT_EQ(d.SpinLower(kSpin), 35);
         EXPECT_EQ(d.SpinUpper(kSpin), 75);
-        EXPECT_EQ(SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(90, 0)), 0) << "previous position";
+        EXPECT_EQ(d.Text(kEdit), "") << "the range alone does not write the buddy";
+        EXPECT_EQ(SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(90, 0)), 35)
+            << "the previous position, which the range pulled up from 0";
         EXPECT_EQ(d.SpinPos(kSpin), 75) << "UDM_SETPOS clamps";
         d.SetText(kEdit, "60");
         d.SpinArrow(kSpin, 1);

@@ -17,6 +17,13 @@ for tool in wine Xvfb xdotool; do
     fi
 done
 
+# A 32-bit build needs Debian's wine32 (its loader is /usr/lib/wine/wine).
+if objdump -f "$exe" 2>/dev/null | grep -q 'pei-i386' && [ ! -x /usr/lib/wine/wine ]; then
+    echo "SKIPPED: wine32 not installed, $exe cannot run"
+    exit 77
+fi
+
+# One prefix for both builds (a prefix takes over a gigabyte); they run one after the other.
 export WINEPREFIX=${HX_CONFORMANCE_PREFIX:-$HX_ROOT/build/conformance-prefix}
 export WINEDEBUG=-all
 hx_prepare_prefix "$WINEPREFIX"

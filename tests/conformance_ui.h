@@ -21,6 +21,10 @@ using Script = sim::ui::Script;
 inline void OnDialog(int templateId, Script script) {
     sim::ui::OnDialog(templateId, std::move(script));
 }
+// Time passes while the dialog's loop runs: sim's clock moves on.
+inline void Elapse(DWORD milliseconds) {
+    sim::ui::AdvanceClock(milliseconds);
+}
 } // namespace hxt::ui
 
 #else
@@ -32,6 +36,8 @@ using Script = std::function<void(Dialog&)>;
 // Dialogs are told apart by their caption, "Test <template id>". A dialog with no script queued,
 // or still open when its script returns, is ended with IDCANCEL.
 void OnDialog(int templateId, Script script);
+// Time passes while the dialog's loop runs: messages are delivered for that long.
+void Elapse(DWORD milliseconds);
 
 class Dialog {
 public:

@@ -326,6 +326,32 @@ TEST_F(WindowTest, F1AfterInitReturnedFalseHelpsTheFirstTabStop) {
     EXPECT_EQ(Lines("help"), std::vector<std::string>{"help 1"});
 }
 
+// The window timer as the program uses it: it ticks while the dialog runs, stops when killed and
+// dies with its window. Exact counts of ticks need sim's clock (the table below).
+TEST_F(WindowTest, TimerTicksUntilKilledAndDiesWithItsWindow) {
+    HWND dlg = nullptr;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG) {
+            dlg = h;
+            EXPECT_EQ(SetTimer(h, 7, 50, nullptr), 7u);
+        }
+        return false;
+    };
+    RunDialog([](Dialog& d) {
+        hxt::ui::Elapse(160);
+        const std::vector<std::string> ticks = Lines("timer");
+        ASSERT_FALSE(ticks.empty());
+        EXPECT_EQ(ticks[0], "timer 7");
+        EXPECT_TRUE(KillTimer(d.hwnd(), 7));
+        EXPECT_FALSE(KillTimer(d.hwnd(), 7)) << "already killed";
+        hxt::ui::Elapse(160);
+        EXPECT_EQ(Lines("timer"), ticks);
+        EXPECT_EQ(SetTimer(d.hwnd(), 8, 50, nullptr), 8u);
+        d.Esc();
+    });
+    EXPECT_FALSE(KillTimer(dlg, 8)) << "the timer went with its window";
+}
+
 #if HXT_SIM // sim's help engine, and its clock for timers
 TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
     EXPECT_TRUE(WinHelpA(nullptr, "C:\\A.HLP", HELP_CONTEXT, 0x20066));

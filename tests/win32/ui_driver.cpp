@@ -139,6 +139,21 @@ void OnDialog(int templateId, Script script) {
     D().scripts[templateId].push_back(std::move(script));
 }
 
+void Elapse(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (DWORD gone = 0; gone < milliseconds; gone = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - gone, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
+            if (!root || !IsDialogMessageA(root, &m)) {
+                TranslateMessage(&m);
+                DispatchMessageA(&m);
+            }
+        }
+    }
+}
+
 // Installed before the first dialog, scripted or not.
 const bool kInstalled = (Install(), true);
 

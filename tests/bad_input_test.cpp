@@ -337,7 +337,7 @@ std::string Row(char letter, DWORD kilobytes) {
 }
 
 TEST_F(BadInput, DrivesThroughAWholeRun) {
-    const std::string device63 = "\\Device\\Harddisk7\\Partition9" + std::string(35, 'x');
+    const std::string device62 = "\\Device\\Harddisk7\\Partition9" + std::string(34, 'x');
     const struct {
         const char* what;
         std::vector<sim::Drive> drives;
@@ -438,8 +438,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          1,
          0,
          {0, 0}},
-        {"device name of 63 characters",
-         {FixedDrive('D', 4096).Device(device63)},
+        {"device name of 62 characters",
+         {FixedDrive('D', 4096).Device(device62)},
          {},
          {Row('D', 2048), Row('S', kBudget / 1024)},
          "Drive type:    FAT",
@@ -447,8 +447,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          9,
          0,
          {'D', ':', 0}},
-        {"device name of 64 characters",
-         {FixedDrive('D', 4096).Device(device63 + "x")},
+        {"device name of 63 characters: with its two NULs it does not fit 64",
+         {FixedDrive('D', 4096).Device(device62 + "x")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",
@@ -456,8 +456,8 @@ TEST_F(BadInput, DrivesThroughAWholeRun) {
          1,
          0,
          {0, 0}},
-        {"device name of 65 characters",
-         {FixedDrive('D', 4096).Device(device63 + "xx")},
+        {"device name of 64 characters",
+         {FixedDrive('D', 4096).Device(device62 + "xx")},
          {AppBox("Internal error: QueryDosDevice() failed, drive D:", MB_ICONERROR)},
          {},
          "",

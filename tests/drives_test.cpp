@@ -150,12 +150,12 @@ TEST_F(BuildDriveList, FileSystemAndDeviceNameLengths) {
         size_t deviceLength;
         bool built;
     } cases[] = {
-        {"ABCDEFG", "ABCDEFG", 63, true},
+        {"ABCDEFG", "ABCDEFG", 62, true},
         {"ABCDEFGH", "ABCDEFG", 30, true}, // cut to the field
         {std::string(31, 'X'), "XXXXXXX", 30, true},
         {std::string(32, 'X'), "", 30, false}, // does not fit the query's buffer
-        {"FAT", "FAT", 64, false},             // device name and NUL need 65
-        {"FAT", "FAT", 65, false},
+        {"FAT", "FAT", 63, false},             // the name and the list's two NULs need 65
+        {"FAT", "FAT", 64, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fs + " / " + std::to_string(c.deviceLength));

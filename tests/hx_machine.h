@@ -82,6 +82,7 @@ private:
 inline void SeedNtSystem(DWORD dwPoolSize = 0) {
     sim::SeedDword(kMemoryKey, "NonPagedPoolSize", dwPoolSize);
     sim::SeedMultiSz(kGroupOrderKey, "List", kNtGroups);
+    sim::SeedKey("SYSTEM\\CurrentControlSet\\Services\\EventLog\\System");
     sim::AddDrive(FixedDrive('C', 1u << 20, 512, 8) // 4 GiB of 4 KiB clusters
                       .FileSystem("NTFS")
                       .Device("\\Device\\Harddisk0\\Partition1"));

@@ -1,7 +1,9 @@
-// Conformance of sim's wsprintfA with user32.
-#include <gtest/gtest.h>
-#include <sim/machine.h>
+// Conformance of sim's wsprintfA with user32; built for both.
+#include "conformance.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdarg>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -66,13 +68,21 @@ TEST(SimWsprintf, StringsAndPercent) {
 }
 
 TEST(SimWsprintf, OutputIsLimitedTo1024Characters) {
-    const std::string big(2000, 'a');
-    char buf[1100];
-    std::memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(wsprintfA(buf, "%s", big.c_str()), 1023);
-    EXPECT_EQ(std::strlen(buf), 1023u);
-    EXPECT_EQ(buf[1024], 'x') << "nothing beyond 1024 characters";
-    EXPECT_EQ(wsprintfA(buf, "%s%d", big.c_str(), 5), 1023);
+    // At most 1023 characters and the NUL are stored; an output that fills them reports 1024.
+    const struct {
+        std::size_t length; // of the output asked for
+        int returned;
+        std::size_t stored;
+    } cases[] = {{1022, 1022, 1022}, {1023, 1024, 1023}, {1024, 1024, 1023}, {2000, 1024, 1023}};
+    for (const auto& c : cases) {
+        const std::string text(c.length, 'a');
+        char buf[1100];
+        std::memset(buf, 'x', sizeof buf);
+        EXPECT_EQ(wsprintfA(buf, "%s", text.c_str()), c.returned) << c.length;
+        EXPECT_EQ(std::strlen(buf), c.stored) << c.length;
+        EXPECT_EQ(buf[c.stored + 1], 'x') << "nothing beyond the NUL";
+        EXPECT_EQ(wsprintfA(buf, "%s%d", text.substr(1).c_str(), 5), c.returned) << c.length;
+    }
 }
 
 } // namespace

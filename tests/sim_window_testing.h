@@ -1,29 +1,33 @@
-// A tiny dialog procedure for sim's window system tests: it records the messages a dialog gets
-// and lets each test answer them, with test-only templates built in code.
+// A tiny dialog procedure for the window system's conformance tests: it records the messages a
+// dialog gets and lets each test answer them. Built for both implementations; natively the
+// test templates are built in code, in the Windows build they come from win32/templates.rc.
 #pragma once
+
+#include "conformance_ui.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <sim/machine.h>
-#include <sim/resources.h>
-#include <sim/ui.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace simwintest {
 
+using hxt::ui::Dialog;
+
 constexpr int kTestDialog = 9001;
 constexpr int kList = 100, kEdit = 101, kSpin = 102, kApply = 103, kGroup = 104;
 
+#if HXT_SIM
 // OK (default), Cancel, Apply push buttons; a list view; an edit box with an auto-buddy up-down;
-// a group box.
+// a group box. The caption names the template, as in win32/templates.rc.
 inline sim::res::DialogTemplate TestTemplate(int id = kTestDialog, int cx = 283, int cy = 268) {
     sim::res::DialogTemplate t;
     t.id = id;
-    t.caption = "Test";
+    t.caption = "Test " + std::to_string(id);
     t.fontFace = "MS Sans Serif";
     t.pointSize = 8;
     t.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
@@ -53,6 +57,7 @@ inline sim::res::DialogTemplate TestTemplate(int id = kTestDialog, int cx = 283,
     add(kGroup, "Button", "Group", BS_GROUPBOX, 147, 116, 125, 64);
     return t;
 }
+#endif
 
 // What the test dialog procedure saw, and how it answers.
 struct Recorder {
@@ -138,21 +143,25 @@ inline INT_PTR CALLBACK TestProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Runs the test dialog with one script and returns DialogBoxParamA's result.
-inline INT_PTR RunDialog(const sim::ui::Script& script, int id = kTestDialog) {
-    sim::ui::OnDialog(id, script);
+inline INT_PTR RunDialog(const hxt::ui::Script& script, int id = kTestDialog) {
+    hxt::ui::OnDialog(id, script);
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr, TestProc, 0);
 }
 
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::Reset();
+        hxt::Reset();
         R() = Recorder{};
+#if HXT_SIM
         sim::ui::AddTestTemplate(TestTemplate());
+#endif
     }
     void TearDown() override {
+#if HXT_SIM // sim's accounting of device contexts and misuse
         EXPECT_EQ(sim::ui::OutstandingDCs(), 0u);
         EXPECT_TRUE(sim::Misuses().empty());
+#endif
         R() = Recorder{};
     }
     // The log lines that start with `prefix`, in order.

@@ -3,19 +3,18 @@
 // Fidelity notes:
 // - GetLogicalDriveStringsA returns the length written without the final NUL; when the buffer is
 //   too small it writes nothing and returns the size needed including that NUL (Wine's kernelbase).
-// - Root paths must be "X:\" (MSDN: a root path needs its trailing backslash).
+// - A root path is "X:\", but "X:" and any path on the drive answer for the drive as well (as
+//   Wine does, MSDN asking for the backslash notwithstanding; sim has no directories).
 //   GetDriveTypeA answers DRIVE_NO_ROOT_DIR for anything else or for a drive that does not exist;
-//   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a malformed root
-//   and ERROR_PATH_NOT_FOUND for a missing drive.
+//   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a path that names
+//   no drive and ERROR_PATH_NOT_FOUND for a missing drive.
 // - GetVolumeInformationA: a label or file system name that does not fit its buffer with its NUL
 //   fails with ERROR_BAD_LENGTH (24), as NT's kernel32 does; nothing is written then.
-// - QueryDosDeviceA for one name stores the target and its NUL, then the NUL that ends the list
-//   when there is room for it, and returns the count stored (length + 2, or length + 1 in a buffer
-//   of exactly length + 1); a buffer smaller than length + 1 fails with ERROR_INSUFFICIENT_BUFFER
-//   and nothing written. This is Wine's kernelbase QueryDosDeviceW ("if (ret < bufsize)
-//   target[ret++] = 0; /* add an extra null */"); ReactOS also needs only length + 1. An unknown
-//   name, or a drive without a device mapping, fails with ERROR_FILE_NOT_FOUND. A NULL name lists
-//   the drive names, which must fit whole.
+// - QueryDosDeviceA for one name ("X:", or "X:\") stores the target, its NUL and the NUL that ends
+//   the list, and returns that count (length + 2); a smaller buffer fails with
+//   ERROR_INSUFFICIENT_BUFFER and nothing written, as under Wine. An unknown name, or a drive
+//   without a device mapping, fails with ERROR_FILE_NOT_FOUND. A NULL name lists the drive names,
+//   which must fit whole.
 // - GetModuleFileNameA with a buffer too small copies nSize characters without a NUL, returns
 //   nSize and sets ERROR_INSUFFICIENT_BUFFER: the Windows NT/XP behaviour (MSDN) that Wine keeps,
 //   and the one that catches a program that trusts the truncated text to be terminated.
@@ -51,12 +50,13 @@ char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The drive a root path "X:\" names, or nullptr; *wellFormed tells whether the form was right.
+// The drive a path "X:", "X:\" or "X:\..." is on, or nullptr; *wellFormed tells whether the path
+// names a drive at all.
 const Drive* DriveOfRoot(LPCSTR root, bool* wellFormed) {
     if (!root)
         root = "C:\\"; // the current directory's root; the program's is on C:
-    *wellFormed = std::strlen(root) == 3 && root[1] == ':' && root[2] == '\\' &&
-                  Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z';
+    *wellFormed = Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z' && root[1] == ':' &&
+                  (root[2] == '\0' || root[2] == '\\');
     if (!*wellFormed)
         return nullptr;
     auto it = M().drives.find(Upper(root[0]));
@@ -229,7 +229,8 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
         out += '\0';
     } else {
         const sim::Drive* drive = nullptr;
-        if (std::strlen(lpDeviceName) == 2 && lpDeviceName[1] == ':') {
+        const std::size_t n = std::strlen(lpDeviceName);
+        if ((n == 2 || (n == 3 && lpDeviceName[2] == '\\')) && lpDeviceName[1] == ':') {
             auto it = sim::M().drives.find(sim::Upper(lpDeviceName[0]));
             if (it != sim::M().drives.end())
                 drive = &it->second;
@@ -239,9 +240,7 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
             return 0;
         }
         out = drive->device;
-        out += '\0';
-        if (out.size() < ucchMax)
-            out += '\0'; // the list's end, when it fits
+        out += std::string(2, '\0'); // the name's NUL and the list's
     }
     if (out.size() > ucchMax) {
         sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);

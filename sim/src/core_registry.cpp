@@ -70,24 +70,19 @@ LONG SplitPath(const char* sub, std::vector<std::string>* parts) {
     parts->clear();
     if (!sub || !*sub)
         return ERROR_SUCCESS;
-    std::string s(sub);
-    if (s[0] == '\\')
+    if (sub[0] == '\\')
         return ERROR_BAD_PATHNAME;
-    while (!s.empty() && s.back() == '\\')
-        s.pop_back();
-    if (s.empty())
-        return ERROR_SUCCESS;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t end = s.find('\\', start);
-        if (end == std::string::npos)
-            end = s.size();
-        if (end == start)
-            return ERROR_BAD_PATHNAME;
-        parts->push_back(s.substr(start, end - start));
-        if (end == s.size())
-            return ERROR_SUCCESS;
-        start = end + 1;
+    std::string name;
+    for (const char* p = sub;; ++p) {
+        if (*p == '\\' || !*p) {
+            if (!name.empty())
+                parts->push_back(name);
+            name.clear();
+            if (!*p)
+                return ERROR_SUCCESS;
+        } else {
+            name += *p;
+        }
     }
 }
 

@@ -21,8 +21,9 @@
 //   stored bytes (Wine: "if (len < datalen && data[len-1]) data[len] = 0"; total_size = len). So
 //   a 2-byte REG_SZ "S:" read into 8 bytes gives "S:\0", *lpcbData = 2.
 // - Handles carry the access they were opened with: RegQueryValueExA needs KEY_QUERY_VALUE,
-//   RegSetValueExA KEY_SET_VALUE, creating a subkey KEY_CREATE_SUB_KEY on the parent handle;
-//   otherwise ERROR_ACCESS_DENIED.
+//   RegSetValueExA KEY_SET_VALUE; otherwise ERROR_ACCESS_DENIED. Creating a subkey asks nothing
+//   of the parent handle ("all versions of Windows ignore the access rights to the parent
+//   handle").
 // - A closed, unknown or NULL handle gives ERROR_INVALID_HANDLE (and a line in sim::Misuses()).
 //   Closing HKEY_LOCAL_MACHINE itself succeeds and does nothing. Only HKEY_LOCAL_MACHINE exists;
 //   the other predefined roots are ERROR_INVALID_HANDLE here.
@@ -94,7 +95,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
         return ERROR_INVALID_HANDLE;
     if (parsed != ERROR_SUCCESS)
         return parsed;
-    // Find the deepest existing key first, so that a refused creation changes nothing.
+    // Find the deepest existing key first: whether anything is created decides the disposition.
     Key* key = parent->key;
     std::size_t i = 0;
     for (; i < parts.size(); ++i) {
@@ -104,12 +105,13 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
         key = next;
     }
     const bool created = i < parts.size();
-    if (created && !(parent->access & KEY_CREATE_SUB_KEY))
-        return ERROR_ACCESS_DENIED;
-    for (; i < parts.size(); ++i)
+    // Every key created on the way gets the class, as each level is created in turn with it; a key
+    // that was there keeps its own.
+    for (; i < parts.size(); ++i) {
         key = sim::reg::AddChild(key, parts[i]);
-    if (created && lpClass)
-        key->keyClass = lpClass;
+        if (lpClass)
+            key->keyClass = lpClass;
+    }
     *phkResult = sim::reg::NewHandle(key, path, samDesired);
     if (lpdwDisposition)
         *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;

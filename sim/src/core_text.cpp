@@ -10,9 +10,9 @@
 //   "-05"); the '0' flag pads numbers (after the sign) up to the width, never strings;
 // - a NULL %s is "(null)"; an unknown type prints the padding and then itself as a plain
 //   character; a lone '%' at the end prints nothing;
-// - the output holds at most 1024 characters with its NUL: longer output is cut to 1023 and the
-//   function returns 1023, the number of characters stored (Wine returns 1024 there; MSDN says
-//   the count stored, which sim follows).
+// - the output holds at most 1024 characters with its NUL: longer output is cut to 1023, and an
+//   output that fills those 1023 returns 1024, one more than it stored (as Wine does; MSDN speaks
+//   only of the count stored).
 // Each number's digits come from snprintf; the padding rules above are applied around them.
 #include "internal.h"
 
@@ -199,8 +199,6 @@ std::string Format(const char* fmt, va_list args) {
         }
         out += (flags & kLeft) ? body + pad : pad + body;
     }
-    if (out.size() > kMaxOut - 1)
-        out.resize(kMaxOut - 1);
     return out;
 }
 
@@ -214,9 +212,10 @@ int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
     va_copy(args, arglist);
     const std::string s = sim::Format(lpFmt ? lpFmt : "", args);
     va_end(args);
-    std::memcpy(lpOut, s.data(), s.size());
-    lpOut[s.size()] = '\0';
-    return static_cast<int>(s.size());
+    const std::size_t stored = std::min(s.size(), sim::kMaxOut - 1);
+    std::memcpy(lpOut, s.data(), stored);
+    lpOut[stored] = '\0';
+    return static_cast<int>(stored == sim::kMaxOut - 1 ? sim::kMaxOut : stored);
 }
 
 int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {

@@ -86,10 +86,14 @@ bool UdOffset(Window& w, int delta) {
 LRESULT UpDownProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     UpDownData& u = w.ud;
     switch (msg) {
-    case UDM_SETRANGE:
+    case UDM_SETRANGE: {
         u.upper = static_cast<short>(LOWORD(lp));
         u.lower = static_cast<short>(HIWORD(lp));
+        // The position is pulled into the new range; the buddy is not written.
+        int lo = std::min(u.lower, u.upper), hi = std::max(u.lower, u.upper);
+        u.pos = std::clamp(u.pos, lo, hi);
         return 0;
+    }
     case UDM_SETPOS: {
         int v = static_cast<short>(LOWORD(lp));
         if (!UdInBounds(u, v)) {

@@ -30,10 +30,9 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = w.h;
     switch (msg) {
     case WM_CLOSE: {
-        // The close box and Alt+F4 act as the Cancel button, unless that button is disabled.
+        // The close box and Alt+F4 act as the Cancel button, even a disabled one.
         HWND cancel = GetDlgItem(h, IDCANCEL);
-        if (!cancel || IsEnabled(cancel))
-            Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
+        Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
         return 0;
     }
     case DM_GETDEFID: {
@@ -204,9 +203,14 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     HWND first = FirstTabStop(*Find(hDlg));
     LRESULT init = Send(hDlg, WM_INITDIALOG, (WPARAM)first, initParam);
     // The first tab stop is looked up again: the initialisation may have hidden or disabled it.
-    if (StillOpen(hDlg) && init)
+    if (StillOpen(hDlg) && init) {
         if (HWND f = FirstTabStop(*Find(hDlg)))
             FocusForDialogNavigation(f);
+    } else if (StillOpen(hDlg) && !IsDescendant(hDlg, st.focus)) {
+        // Showing the dialog activates it, and the dialog passes the focus it gets on to the
+        // first tab stop: a procedure that returned FALSE without choosing one still gets one.
+        SetFocusTo(hDlg);
+    }
     sim::ui::Script script;
     if (auto it = st.scripts.find(tid); it != st.scripts.end() && !it->second.empty()) {
         script = std::move(it->second.front());

@@ -118,8 +118,14 @@ void ListDeleteItem(Window& w, int item) {
     Window* pw = Find(w.h);
     if (!pw || item >= static_cast<int>(pw->list.items.size()))
         return;
-    // The focus goes with the deleted item; the items after it keep theirs.
-    pw->list.items.erase(pw->list.items.begin() + item);
+    // The focus passes to the item that takes the deleted one's place (or the one before, at the
+    // end); the selection goes with the deleted item.
+    auto& items = pw->list.items;
+    const bool hadFocus = items[static_cast<std::size_t>(item)].state & LVIS_FOCUSED;
+    items.erase(items.begin() + item);
+    if (hadFocus && !items.empty())
+        items[static_cast<std::size_t>(std::min<int>(item, static_cast<int>(items.size()) - 1))]
+            .state |= LVIS_FOCUSED;
 }
 
 } // namespace

@@ -150,8 +150,9 @@ void Dialog::Enter() {
     HWND dlg = m_hwnd;
     HWND focus = S().focus;
     if (focus && IsDescendant(dlg, focus) &&
-        (Send(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-        // A push button with the focus is the default button of the moment.
+        (Send(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
+        // The focus is on the default push button itself. A push button that merely has the
+        // focus (set by the program, or by a click) is not the default.
         Send(dlg, WM_COMMAND, MAKEWPARAM(Find(focus)->id, BN_CLICKED), (LPARAM)focus);
     } else {
         LRESULT def = Send(dlg, DM_GETDEFID, 0, 0);

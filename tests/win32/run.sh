@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs the Windows build of the conformance tests (hx_conformance.exe, given) under Wine, in a
+# prefix of its own under build/ and inside an Xvfb for the dialogs. Exit 77 when Wine or Xvfb
+# is missing. Any test that fails here, while the same source passes against sim natively, is a
+# difference between the two implementations.
+set -euo pipefail
+exe=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+HX_ROOT=$(cd "$here/../.." && pwd)
+. "$HX_ROOT/scripts/wine-prefix.sh"
+
+for tool in wine Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool not installed (scripts/setup installs it)"
+        exit 77
+    fi
+done
+
+# A 32-bit build needs Debian's wine32 (its loader is /usr/lib/wine/wine).
+if objdump -f "$exe" 2>/dev/null | grep -q 'pei-i386' && [ ! -x /usr/lib/wine/wine ]; then
+    echo "SKIPPED: wine32 not installed, $exe cannot run"
+    exit 77
+fi
+
+# One prefix for both builds (a prefix takes over a gigabyte); they run one after the other.
+export WINEPREFIX=${HX_CONFORMANCE_PREFIX:-$HX_ROOT/build/conformance-prefix}
+export WINEDEBUG=-all
+hx_prepare_prefix "$WINEPREFIX"
+# No window manager runs in the Xvfb: unmanaged windows spare Wine its one-second wait for one
+# on every dialog that is hidden or destroyed.
+if [ ! -f "$WINEPREFIX/.hx-unmanaged" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.hx-unmanaged"
+fi
+trap hx_stop_xvfb EXIT
+hx_start_xvfb
+wine "$exe" "$@" 2>&1 | tr -d '\r'
+exit "${PIPESTATUS[0]}"

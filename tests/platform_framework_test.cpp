@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 
+#include "platform/CString.h"
 #include "platform/CWnd.h"
 #include "platform/DataExchange.h"
 
@@ -47,6 +49,20 @@ TEST_P(ParseIntTest, ReadsAsTheDataExchangeDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, ParseIntTest, ::testing::ValuesIn(kParseCases));
+
+// wvsprintfA keeps at most 1023 characters; Format's text holds what was kept and no more.
+TEST(CStringFormat, KeepsWhatTheFormatterStored) {
+    const struct {
+        int width;
+        int length;
+    } rows[] = {{1, 1}, {1022, 1022}, {1023, 1023}, {1024, 1023}, {2000, 1023}};
+    for (const auto& r : rows) {
+        CString str;
+        str.Format("%s", std::string(static_cast<size_t>(r.width), 'x').c_str());
+        EXPECT_EQ(str.GetLength(), r.length) << r.width;
+        EXPECT_EQ(static_cast<int>(strlen(str)), r.length) << r.width;
+    }
+}
 
 // A window-less target: records which handler ran.
 class CProbe : public CWnd {

@@ -55,12 +55,13 @@ bool CString::operator==(const char* psz) const {
 }
 
 void CString::Format(const char* pszFormat, ...) {
-    char szBuffer[1025]; // wvsprintfA writes at most 1024 characters and the NUL
+    char szBuffer[1024]; // wvsprintfA writes at most 1023 characters and the NUL
     va_list args;
     va_start(args, pszFormat);
     int n = wvsprintfA(szBuffer, pszFormat, args);
     va_end(args);
-    Assign(szBuffer, n < 0 ? 0 : n);
+    // A cut output is reported as 1024, one more than it stored: the text ends at its NUL.
+    Assign(szBuffer, n < 0 ? 0 : static_cast<int>(strnlen(szBuffer, sizeof szBuffer)));
 }
 
 char* CString::GetBuffer(int nMinLength) {

@@ -126,8 +126,8 @@ def local(tag):
     return tag.rsplit("}", 1)[-1]
 
 
-def main():
-    exe, arch = sys.argv[1], sys.argv[2]
+def checks(exe, arch):
+    """(what, actual, expected) of every check of executable `exe` built for `arch`."""
     image = PeImage(Path(exe).read_bytes())
     major, minor, patch = project_version()
     text_version = "%d.%d.%d" % (major, minor, patch)
@@ -145,7 +145,7 @@ def main():
     file_version, product_version, strings = version_info(versions[1]) if 1 in versions else (
         None, None, {})
 
-    checks = [
+    results = [
         ("a %s executable" % arch, image.is64, arch == "x64"),
         ("one manifest, id 1", sorted(manifests), [1]),
         ("elevation asked for, without UI access", levels, [("requireAdministrator", "false")]),
@@ -161,15 +161,24 @@ def main():
         ("product version number", product_version, (major, minor, patch, 0)),
     ]
     if arch == "x86":
-        checks.append(("subsystem version (Windows NT 4.0 loads it)", image.subsystem_version,
+        results.append(("subsystem version (Windows NT 4.0 loads it)", image.subsystem_version,
                        (4, 0)))
+    return results
+
+
+def report(results, prefix=""):
+    """Prints each check; the number that failed."""
     failed = 0
-    for what, actual, expected in checks:
+    for what, actual, expected in results:
         ok = actual == expected
         failed += not ok
-        print("%s: %s" % ("ok" if ok else "FAIL", what) +
+        print("%s: %s%s" % ("ok" if ok else "FAIL", prefix, what) +
               ("" if ok else "\n    expected: %r\n    actual:   %r" % (expected, actual)))
-    return 1 if failed else 0
+    return failed
+
+
+def main():
+    return 1 if report(checks(sys.argv[1], sys.argv[2])) else 0
 
 
 if __name__ == "__main__":

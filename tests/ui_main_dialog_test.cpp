@@ -121,6 +121,7 @@ protected:
         p.Click(IDC_POOL_MAXIMUM);
         p.Enter();
     }
+    static void OkAtOnce(sim::ui::Dialog& p) { p.Enter(); }
 
     CDriverConfig m_config;
 };
@@ -508,8 +509,7 @@ TEST_P(MainExtendTest, RebuildsForTheNewBudget) {
     m_config.NonPagedPoolSize = c.storedPool;
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         EXPECT_EQ(d.ListRows(IDC_DRIVE_LIST), std::vector<std::string>{Row("S:", 8192)});
-        Extend(
-            d, c.maximum ? ChooseMaximum : [](sim::ui::Dialog& p) { p.Enter(); });
+        Extend(d, c.maximum ? ChooseMaximum : OkAtOnce);
         EXPECT_EQ(dlg.m_dwUsableMemory, 12582912u);
         EXPECT_EQ(d.Text(IDC_USABLE_MEMORY), "Usable Memory:    12 MB");
         EXPECT_EQ(d.Text(IDC_SYSTEM_MEMORY), "System Memory:    32 MB");

@@ -28,7 +28,7 @@ HX_DIALOG_FONT=/usr/share/wine/fonts/sserife.fon
 # wine32 is there when it is made; one made before cannot start a 32-bit program ("could not
 # load kernel32.dll"), so the stamp records which it is and a change makes the prefix again.
 hx_wine_kind() {
-    if [ -x /usr/lib/wine/wine ] || command -v wine32 >/dev/null 2>&1; then echo wow64; else echo win64; fi
+    if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win64; fi
 }
 
 hx_prepare_prefix() {

@@ -49,6 +49,15 @@ pool_dialog() {
     sleep 0.3
     hx_screenshot "$pool" "$E2E_DIR/pool-dialog.png"
     [ -n "$button" ] && hx_click_du "$pool" ${!button} $HX_POOL_DU
+    pool_dialog_close "$id" "$close" "$before"
+}
+
+# Presses OK or Cancel ($2) of the open pool dialog; after OK waits for the main dialog's ($1)
+# status to change from checksum $3 (taken now when not given).
+pool_dialog_close() {
+    local id=$1 close=$2 before=${3:-} pool
+    [ -n "$before" ] || before=$(hx_region_sum "$id" "$HX_STATUS_REGION")
+    pool=$(e2e_window "Extend Halcyonix Maximum Size") || return 1
     hx_click_du "$pool" ${!close} $HX_POOL_DU
     hx_wait_window_gone "$pool" 10 || e2e_fail "the pool dialog did not close"
     if [ "$close" = HX_DU_POOL_OK ]; then
@@ -290,6 +299,45 @@ case_pool_maximum() {
     pool_dialog "$id" HX_DU_POOL_MAXIMUM HX_DU_POOL_OK
     hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
     e2e_wait_exit
+    e2e_read_registry
+    expect_service 4
+    e2e_expect_values <<EOF
+HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 $(hex_dword "$pool")
+HX_KEY_PARAMETERS DiskSize REG_DWORD 4 00000000
+EOF
+}
+
+# A pool size above 75 % of memory, set by other means: the pool dialog opens showing 75 (the
+# up-down control holds its range and writes that into its box), and OK stores the pool size of
+# 75 %, with the memory figures following it; then OK writes it.
+case_pool_above_maximum() {
+    local id total stored pool budget
+    total=$(e2e_total_phys)
+    stored=$((total / 100 * 90))
+    pool=$(e2e_max_pool_size "$total")
+    budget=$((pool - 4194304))
+    e2e_log "total memory $total bytes, stored pool size $stored bytes, 75 % $pool bytes"
+    wine reg add "HKLM\\$HX_KEY_MEMORY" /v NonPagedPoolSize /t REG_DWORD /d "$stored" /f >/dev/null 2>&1
+    wineserver -w
+    e2e_read_registry
+    e2e_expect "seeded pool size" "$(e2e_value "$HX_KEY_MEMORY" NonPagedPoolSize)" \
+        "REG_DWORD 4 $(hex_dword "$stored")"
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    e2e_expect "usable memory at start: the stored pool size less 4 MiB" \
+        "$(e2e_probe control "Tarnwell Setup Utility" 1006)" \
+        "$(printf '1\tUsable Memory: %5d MB' $(((stored - 4194304) / 1024000)))"
+    hx_click_du "$id" $HX_DU_EXTEND $HX_MAIN_DU
+    e2e_window "Extend Halcyonix Maximum Size" >/dev/null || return 1
+    e2e_expect "the pool dialog's box shows 75" \
+        "$(e2e_probe control "Extend Halcyonix Maximum Size" 1007)" "$(printf '1\t75')"
+    pool_dialog_close "$id" HX_DU_POOL_OK
+    e2e_expect "memory texts after OK" \
+        "$(e2e_probe control "Tarnwell Setup Utility" 1005; e2e_probe control "Tarnwell Setup Utility" 1006)" \
+        "$(printf '1\tSystem Memory: %5d MB\n1\tUsable Memory: %5d MB' $((total / 1024000)) $((budget / 1024000)))"
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    e2e_wait_exit
+    e2e_expect "no box" "$(e2e_box_texts)" ""
     e2e_read_registry
     expect_service 4
     e2e_expect_values <<EOF

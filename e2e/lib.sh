@@ -9,24 +9,39 @@ HX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$HX_ROOT/scripts/wine-prefix.sh"
 source "$HX_ROOT/scripts/walk.sh"
 
-E2E_WORK=$HX_ROOT/build/e2e
+# The executable under test: HX_E2E_ARCH x64 (the default) or x86 picks the build directory,
+# E2E_BUILD, where every executable of that architecture lies (HxSetup.exe and its siblings).
+HX_E2E_ARCH=${HX_E2E_ARCH:-x64}
+case $HX_E2E_ARCH in
+x64) E2E_BUILD=$HX_ROOT/build/windows ;;
+x86) E2E_BUILD=$HX_ROOT/build/windows-x86 ;;
+*) echo "e2e: HX_E2E_ARCH is x64 or x86, not $HX_E2E_ARCH" >&2; exit 2 ;;
+esac
+export HX_E2E_ARCH E2E_BUILD
+
+# Each architecture has its own work directory (template prefix, copies, runs), so that both
+# suites can run side by side.
+E2E_WORK=$HX_ROOT/build/e2e/$HX_E2E_ARCH
 E2E_TEMPLATE=$E2E_WORK/template
-E2E_EXE_SOURCE=${HX_E2E_EXE:-$HX_ROOT/build/windows/HxSetup.exe}
+E2E_EXE_SOURCE=${HX_E2E_EXE:-$E2E_BUILD/HxSetup.exe}
 E2E_FAILURES=0
 
-e2e_log() { echo "e2e: $*" >&2; }
+e2e_log() { echo "e2e ($HX_E2E_ARCH): $*" >&2; }
 
 # ---- the suite's fixture -----------------------------------------------------------------
 
-# Builds the probe, makes the template prefix (once per seeding version) and takes a copy of
-# the executable under test, so that a rebuild during the run cannot change it half-way.
+# Builds the probe of the same bitness, makes the template prefix (once per seeding version and
+# kind of Wine) and takes a copy of the executable under test, so that a rebuild during the run
+# cannot change it half-way.
 e2e_prepare() {
     [ -f "$E2E_EXE_SOURCE" ] || {
-        e2e_log "no $E2E_EXE_SOURCE: build it first (cmake --preset windows && cmake --build --preset windows)"
+        e2e_log "no $E2E_EXE_SOURCE: build it first (cmake --preset ${E2E_BUILD##*/} && cmake --build --preset ${E2E_BUILD##*/})"
         return 1
     }
     mkdir -p "$E2E_WORK"
-    hx_build_probe >/dev/null
+    local probe
+    probe=$(hx_build_probe "$HX_E2E_ARCH") || return 1
+    cp "$probe" "$E2E_WORK/hxprobe.exe"
     if [ -f "$E2E_WORK/template.sha256" ] && ! e2e_template_unchanged; then
         e2e_log "the template prefix was changed by an earlier run: making it again"
         rm -rf "$E2E_TEMPLATE"
@@ -222,7 +237,8 @@ hex_len() { echo $((${#1} / 2)); }
 
 # ---- the machine's memory as the program sees it, and the budget arithmetic's oracle -----
 
-# Total physical memory as a 32-bit count: the program's GlobalMemoryStatus saturates it.
+# Total physical memory as a 32-bit count, as a process of the program's bitness is told it:
+# a 64-bit figure above 4 GiB is saturated by the program.
 e2e_total_phys() {
     local total
     total=$(e2e_probe memory)

@@ -23,9 +23,19 @@ HX_SEED_VERSION=2
 # registry already names sserife.fon for "MS Sans Serif".
 HX_DIALOG_FONT=/usr/share/wine/fonts/sserife.fon
 
+# How Wine can run programs here: "wow64" when the 32-bit loader (Debian's wine32) is installed
+# beside the 64-bit one, else "win64". A prefix is made with the 32-bit system files only when
+# wine32 is there when it is made; one made before cannot start a 32-bit program ("could not
+# load kernel32.dll"), so the stamp records which it is and a change makes the prefix again.
+hx_wine_kind() {
+    if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win64; fi
+}
+
 hx_prepare_prefix() {
-    local prefix=$1
-    [ "$(cat "$prefix/.hx-seeded" 2>/dev/null)" = "$HX_SEED_VERSION" ] && return 0
+    local prefix=$1 stamp
+    stamp="$HX_SEED_VERSION $(hx_wine_kind)"
+    [ "$(cat "$prefix/.hx-seeded" 2>/dev/null)" = "$stamp" ] && return 0
+    [ -e "$prefix" ] && echo "wine-prefix: making $prefix again (for $stamp)" >&2
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
     (
@@ -45,17 +55,28 @@ hx_prepare_prefix() {
         echo "wine-prefix: $HX_DIALOG_FONT missing (Debian package fonts-wine): dialogs will" \
             "be laid out with a substitute font" >&2
     fi
-    echo "$HX_SEED_VERSION" >"$prefix/.hx-seeded"
+    if [ "$(hx_wine_kind)" = wow64 ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+        echo "wine-prefix: $prefix has no 32-bit system files" >&2
+        return 1
+    fi
+    echo "$stamp" >"$prefix/.hx-seeded"
 }
 
-# The suite's probe (e2e/probe/hxprobe.c), built with mingw-w64 when missing or older than its
+# The suite's probe (e2e/probe/hxprobe.c) for architecture $1 (x64, the default, or x86: the
+# same bitness as the program it looks at), built with mingw-w64 when missing or older than its
 # source; prints its path.
 hx_build_probe() {
-    local src=$HX_ROOT/e2e/probe/hxprobe.c out=$HX_ROOT/build/e2e/hxprobe.exe
+    local arch=${1:-x64} src=$HX_ROOT/e2e/probe/hxprobe.c out cc
+    out=$HX_ROOT/build/e2e/probe-$arch/hxprobe.exe
+    case $arch in
+    x64) cc=x86_64-w64-mingw32-gcc-posix ;;
+    x86) cc=i686-w64-mingw32-gcc-posix ;;
+    *) echo "hx_build_probe: no architecture $arch" >&2; return 1 ;;
+    esac
     if [ ! -f "$out" ] || [ "$src" -nt "$out" ]; then
         mkdir -p "$(dirname "$out")"
-        x86_64-w64-mingw32-gcc-posix -O2 -Wall -Wextra -o "$out.tmp" "$src" \
-            -lgdi32 -luser32 -ladvapi32 >&2 && mv "$out.tmp" "$out" || return 1
+        $cc -O2 -Wall -Wextra -o "$out.tmp.$$" "$src" -lgdi32 -luser32 -ladvapi32 >&2 &&
+            mv "$out.tmp.$$" "$out" || return 1
     fi
     echo "$out"
 }
@@ -96,10 +117,11 @@ hx_stop_xvfb() {
 }
 
 # The driver's keys and the system values the program writes, as REGEDIT4 text (multi-strings
-# and expandable strings also spelled out in comments). Runs the probe in $WINEPREFIX.
+# and expandable strings also spelled out in comments). Runs the probe ($1: x64 or x86) in
+# $WINEPREFIX.
 hx_print_driver_keys() {
     local probe
-    probe=$(hx_build_probe) || return 1
+    probe=$(hx_build_probe "${1:-x64}") || return 1
     cp "$probe" "$WINEPREFIX/drive_c/hxprobe.exe"
     wine 'C:\hxprobe.exe' regedit "$HX_KEY_SERVICE" "$HX_KEY_PARAMETERS" "$HX_KEY_EVENTLOG" \
         "$HX_KEY_GROUPORDER:List" "$HX_KEY_MEMORY:NonPagedPoolSize" 2>/dev/null | tr -d '\r'

@@ -109,6 +109,7 @@ protected:
         p.Click(IDC_POOL_MAXIMUM);
         p.Enter();
     }
+    static void OkAtOnce(sim::ui::Dialog& p) { p.Enter(); }
 
     CDriverConfig m_config;
 };
@@ -476,13 +477,17 @@ struct ExtendCase {
     DWORD diskSizeBefore;
     const char* line2;
     DWORD diskSizeAfter;
+    DWORD storedPool = 0; // the pool size the record holds when the pool dialog opens
+    bool maximum = true;  // Maximum then OK; else OK at once, on what the dialog shows
 };
 
-// 32 MiB with the pool at its maximum (16 MiB) leaves a budget of 12,582,912 bytes.
+// 32 MiB with the pool at its maximum (16 MiB) leaves a budget of 12,582,912 bytes. A stored pool
+// size above 75 % (28 MiB) opens the dialog at 75, so OK at once comes to the same.
 const ExtendCase kExtendCases[] = {
     {12582912, "Device choice list updated", 12582912},
     {12582913, "Ram Disk auto resized", 12582912},
     {0, "Device choice list updated", 0},
+    {0, "Device choice list updated", 0, 28 * kMiB, false},
 };
 
 class MainExtendTest : public MainDialogTest, public ::testing::WithParamInterface<ExtendCase> {};
@@ -491,9 +496,10 @@ TEST_P(MainExtendTest, RebuildsForTheNewBudget) {
     const ExtendCase& c = GetParam();
     sim::AddDrive(FixedDrive('C', 10 * kMiB, 1));
     m_config.DiskSize = c.diskSizeBefore;
+    m_config.NonPagedPoolSize = c.storedPool;
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         EXPECT_EQ(d.ListRows(IDC_DRIVE_LIST), std::vector<std::string>{Row("S:", 8192)});
-        Extend(d, ChooseMaximum);
+        Extend(d, c.maximum ? ChooseMaximum : OkAtOnce);
         EXPECT_EQ(dlg.m_dwUsableMemory, 12582912u);
         EXPECT_EQ(d.Text(IDC_USABLE_MEMORY), "Usable Memory:    12 MB");
         EXPECT_EQ(d.Text(IDC_SYSTEM_MEMORY), "System Memory:    32 MB");

@@ -68,9 +68,14 @@ struct OpenCase {
     Buttons buttons;
 };
 
+// A stored pool size off the scale (set by other means) is held on it by the up-down control,
+// which writes the held position into its box; the dialog's own percentage stays off the scale,
+// so both buttons are enabled.
 const OpenCase kOpenCases[] = {
     {32 * kMiB, 0, "35", 35, 35, {false, true}},
     {32 * kMiB, 16777216, "50", 35, 50, {true, true}},
+    {128 * kMiB, 120 * kMiB, "75", 38, 75, {true, true}},
+    {128 * kMiB, 8 * kMiB, "38", 38, 38, {true, true}},
 };
 
 class PoolOpenTest : public PoolSizeTest, public ::testing::WithParamInterface<OpenCase> {};
@@ -94,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(Stored, PoolOpenTest, ::testing::ValuesIn(kOpenCases));
 
 // ---- buttons and arrows ----
 
-enum Op { kMaximum, kDefault, kUp, kDown };
+enum Op { kMaximum, kDefault, kUp, kDown, kNone };
 
 struct OpsCase {
     const char* name;
@@ -131,6 +136,8 @@ TEST_P(PoolOpsTest, ButtonsFollowThePercentage) {
                 break;
             case kDown:
                 d.SpinArrow(IDC_POOL_SPIN, -1);
+                break;
+            case kNone:
                 break;
             }
         }
@@ -195,6 +202,9 @@ const StoreCase kStoreCases[] = {
     {"maximum on 32 MiB", 32 * kMiB, 0, kMaximum, 16777216},
     {"maximum on 64 MiB", 64 * kMiB, 0, kMaximum, 50331648},
     {"default", 32 * kMiB, 16777216, kDefault, 0},
+    // OK stores what the box shows: 75 % of 128 MiB, or the minimum, which stands for 0.
+    {"stored above 75 %, OK at once", 128 * kMiB, 120 * kMiB, kNone, 100663296},
+    {"stored below the minimum, OK at once", 128 * kMiB, 8 * kMiB, kNone, 0},
 };
 
 class PoolStoreTest : public PoolSizeTest, public ::testing::WithParamInterface<StoreCase> {};
@@ -202,7 +212,8 @@ class PoolStoreTest : public PoolSizeTest, public ::testing::WithParamInterface<
 TEST_P(PoolStoreTest, OkStoresTheChosenPoolSize) {
     const StoreCase& c = GetParam();
     INT_PTR result = Run(c.total, c.storedPool, [&](sim::ui::Dialog& d, CPoolSizeDlg&) {
-        d.Click(c.op == kMaximum ? IDC_POOL_MAXIMUM : IDC_POOL_DEFAULT);
+        if (c.op != kNone)
+            d.Click(c.op == kMaximum ? IDC_POOL_MAXIMUM : IDC_POOL_DEFAULT);
         d.Enter();
     });
     EXPECT_EQ(result, IDOK) << c.name;

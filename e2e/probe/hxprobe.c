@@ -10,7 +10,10 @@
  *                            the same keys (or single values) as REGEDIT4 text, with the
  *                            strings of multi-string and expandable values spelled out in
  *                            comments, since regedit shows those only as hex
- *   hxprobe memory           the total physical memory in bytes, as GlobalMemoryStatusEx has it
+ *   hxprobe memory           the total physical memory in bytes, as GlobalMemoryStatus tells
+ *                            a process of the probe's bitness
+ *   hxprobe control TITLE ID the enabled state (1 or 0) and text of control ID of the window
+ *                            titled TITLE, separated by a tab
  *   hxprobe dosdevice NAME TARGET
  *                            redefines the DOS device NAME (such as D:) as the NT path TARGET
  *                            for as long as the prefix's wineserver lives
@@ -229,6 +232,25 @@ static int font_metrics(const char *face, int points)
     return 0;
 }
 
+/* The enabled state and text of control ID in the top-level window titled TITLE (another
+ * process's): the system copies a control's text across processes for WM_GETTEXT. */
+static int print_control(const char *title, int id)
+{
+    char text[256] = "";
+    DWORD_PTR got = 0;
+    HWND dialog = FindWindowA(NULL, title);
+    HWND control = dialog ? GetDlgItem(dialog, id) : NULL;
+    if (!control) {
+        fprintf(stderr, "hxprobe: no control %d in a window \"%s\"\n", id, title);
+        return 1;
+    }
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG,
+                             5000, &got))
+        return 1;
+    printf("%d\t%s\n", IsWindowEnabled(control) ? 1 : 0, text);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && !strcmp(argv[1], "reg")) {
@@ -243,20 +265,25 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc == 2 && !strcmp(argv[1], "memory")) {
-        MEMORYSTATUSEX ms;
+        /* What the system tells a process of the probe's bitness, the program's own: a 32-bit
+         * process sees its capped figure, not the machine's. */
+        MEMORYSTATUS ms;
         memset(&ms, 0, sizeof ms);
         ms.dwLength = sizeof ms;
-        GlobalMemoryStatusEx(&ms);
-        printf("%llu\n", (unsigned long long)ms.ullTotalPhys);
+        GlobalMemoryStatus(&ms);
+        printf("%llu\n", (unsigned long long)ms.dwTotalPhys);
         return 0;
     }
+    if (argc == 4 && !strcmp(argv[1], "control"))
+        return print_control(argv[2], atoi(argv[3]));
     if (argc == 4 && !strcmp(argv[1], "dosdevice"))
         return define_device(argv[2], argv[3]);
     if (argc == 2 && !strcmp(argv[1], "drives"))
         return list_drives();
     if (argc == 4 && !strcmp(argv[1], "font"))
         return font_metrics(argv[2], atoi(argv[3]));
-    fprintf(stderr, "usage: hxprobe reg SUBKEY... | regedit SUBKEY[:VALUE]... | drives | memory | font FACE POINTS |"
+    fprintf(stderr, "usage: hxprobe reg SUBKEY... | regedit SUBKEY[:VALUE]... | drives | memory | control TITLE ID |"
+                    " font FACE POINTS |"
                     " dosdevice NAME TARGET\n");
     return 2;
 }

@@ -162,4 +162,18 @@ TEST(ResFiles, LookupsByIdFindTheArtworkAndNothingElse) {
     EXPECT_NE(FindData(sim::res::kBitmap, IDB_DRIVES), nullptr);
 }
 
+// The tests' own resource file joins the program's; one that cannot be read or would replace a
+// resource of the program is a broken build.
+TEST(ResFilesDeathTest, ASecondFileThatIsMissingOrShadowsTheProgramsAborts) {
+    const struct {
+        const char* path;
+        const char* message;
+    } rows[] = {
+        {"/nonexistent/tests.res", "cannot open"},
+        {HX_RES_FILE, "already loaded"},
+    };
+    for (const auto& r : rows)
+        EXPECT_DEATH(sim::res::LoadTestResources(r.path), r.message) << r.path;
+}
+
 } // namespace

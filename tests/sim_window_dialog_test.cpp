@@ -11,8 +11,7 @@ using namespace simwintest;
 // ---- dialog units ----
 
 struct MappingCase {
-    int id;                // of a test template of that size (win32/templates.rc)
-    int cx, cy;            // template size, dialog units
+    int id;                // of a test template of the size in the row's comment (conformance.rc)
     LONG clientW, clientH; // pixels
 };
 
@@ -20,9 +19,6 @@ class DialogUnits : public WindowTest, public ::testing::WithParamInterface<Mapp
 
 TEST_P(DialogUnits, ClientAreaIsTheTemplateSizeInPixels) {
     const MappingCase& c = GetParam();
-#if HXT_SIM
-    sim::ui::AddTestTemplate(TestTemplate(c.id, c.cx, c.cy));
-#endif
     RunDialog(
         [&](Dialog& d) {
             RECT cr = d.ClientRect();
@@ -39,10 +35,10 @@ TEST_P(DialogUnits, ClientAreaIsTheTemplateSizeInPixels) {
 
 // 1.5 px per horizontal and 1.625 px per vertical unit, halves rounded away from zero.
 INSTANTIATE_TEST_SUITE_P(Sizes, DialogUnits,
-                         ::testing::Values(MappingCase{9101, 283, 268, 425, 436},
-                                           MappingCase{9102, 183, 164, 275, 267},
-                                           MappingCase{9103, 4, 8, 6, 13},
-                                           MappingCase{9104, 1, 1, 2, 2}));
+                         ::testing::Values(MappingCase{9101, 425, 436}, // 283 x 268
+                                           MappingCase{9102, 275, 267}, // 183 x 164
+                                           MappingCase{9103, 6, 13},    // 4 x 8
+                                           MappingCase{9104, 2, 2}));   // 1 x 1
 
 TEST_F(WindowTest, ControlsArePlacedInPixelsOfTheClientArea) {
     RunDialog([](Dialog& d) {
@@ -423,9 +419,6 @@ TEST_F(WindowTest, SetTimerCanBeMadeToFail) {
 // ---- nested dialogs ----
 
 TEST_F(WindowTest, NestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
-#if HXT_SIM
-    sim::ui::AddTestTemplate(TestTemplate(9200));
-#endif
     R().hook = [](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR* res) {
         if (msg == WM_COMMAND && LOWORD(wp) == kApply) {
             DialogBoxParamA(nullptr, MAKEINTRESOURCEA(9200), h, TestProc, 0);

@@ -1,6 +1,6 @@
 // A tiny dialog procedure for the window system's conformance tests: it records the messages a
-// dialog gets and lets each test answer them. Built for both implementations; natively the
-// test templates are built in code, in the Windows build they come from win32/templates.rc.
+// dialog gets and lets each test answer them. Built for both implementations; the test templates
+// come from conformance.rc, linked into the Windows build and compiled to a .res for sim.
 #pragma once
 
 #include "conformance_ui.h"
@@ -20,44 +20,6 @@ using hxt::ui::Dialog;
 
 constexpr int kTestDialog = 9001;
 constexpr int kList = 100, kEdit = 101, kSpin = 102, kApply = 103, kGroup = 104;
-
-#if HXT_SIM
-// OK (default), Cancel, Apply push buttons; a list view; an edit box with an auto-buddy up-down;
-// a group box. The caption names the template, as in win32/templates.rc.
-inline sim::res::DialogTemplate TestTemplate(int id = kTestDialog, int cx = 283, int cy = 268) {
-    sim::res::DialogTemplate t;
-    t.id = id;
-    t.caption = "Test " + std::to_string(id);
-    t.fontFace = "MS Sans Serif";
-    t.pointSize = 8;
-    t.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-    t.cx = cx;
-    t.cy = cy;
-    auto add = [&](int cid, const char* cls, const char* text, DWORD style, int x, int y, int w,
-                   int h) {
-        sim::res::DialogItem it;
-        it.id = cid;
-        it.windowClass = cls;
-        it.text = text;
-        it.style = WS_CHILD | WS_VISIBLE | style;
-        it.x = x;
-        it.y = y;
-        it.cx = w;
-        it.cy = h;
-        t.items.push_back(it);
-    };
-    add(IDOK, "Button", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 217, 8, 45, 14);
-    add(IDCANCEL, "Button", "Cancel", WS_TABSTOP, 217, 28, 45, 14);
-    add(kList, "SysListView32", "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 11, 6, 123,
-        92);
-    add(kEdit, "Edit", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 67, 110, 29, 16);
-    add(kSpin, "msctls_updown32", "Spin1",
-        UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS, 102, 112, 14, 15);
-    add(kApply, "Button", "&Apply", WS_TABSTOP, 217, 48, 45, 14);
-    add(kGroup, "Button", "Group", BS_GROUPBOX, 147, 116, 125, 64);
-    return t;
-}
-#endif
 
 // What the test dialog procedure saw, and how it answers.
 struct Recorder {
@@ -154,7 +116,7 @@ protected:
         hxt::Reset();
         R() = Recorder{};
 #if HXT_SIM
-        sim::ui::AddTestTemplate(TestTemplate());
+        sim::res::LoadTestResources(HX_TEST_RES_FILE);
 #endif
     }
     void TearDown() override {

@@ -5,7 +5,9 @@
 // string or an ordinal 0xFFFF n), then the data, every part aligned to 4 bytes. Dialogs are
 // decoded from DLGTEMPLATE or DLGTEMPLATEEX; the other types stay as bytes.
 //
-// A missing or malformed file is a broken build, not a test result: it aborts with the path.
+// Tests may add a second file of their own dialogs. A missing or malformed file, or one that
+// would shadow the program's resources, is a broken build, not a test result: it aborts with
+// the path.
 #include <sim/resources.h>
 
 #include <commctrl.h>
@@ -17,6 +19,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
+#include <string>
 #include <utility>
 
 #ifndef HX_RES_FILE
@@ -28,19 +32,20 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "sim: %s: %s\n", HX_RES_FILE, what);
+[[noreturn]] void Fail(const std::string& path, const char* what) {
+    std::fprintf(stderr, "sim: %s: %s\n", path.c_str(), what);
     std::abort();
 }
 
 // Little-endian reads over one buffer; running past its end is a malformed file.
 struct Reader {
     const Bytes& b;
+    const std::string& path;
     size_t p = 0;
 
     uint32_t U16() {
         if (p + 2 > b.size())
-            Fail("truncated");
+            Fail(path, "truncated");
         uint32_t v = b[p] | b[p + 1] << 8;
         p += 2;
         return v;
@@ -88,10 +93,10 @@ std::string ClassOf(const std::string& name, int ordinal) {
     return name;
 }
 
-DialogTemplate DecodeDialog(int id, const Bytes& data) {
+DialogTemplate DecodeDialog(int id, const Bytes& data, const std::string& path) {
     DialogTemplate d;
     d.id = id;
-    Reader r{data};
+    Reader r{data, path};
     const bool ex = data.size() > 4 && r.U16() == 1 && r.U16() == 0xFFFF;
     if (ex) {
         r.U32(); // help id
@@ -150,13 +155,13 @@ struct Resources {
     std::map<int, DialogTemplate> dialogs;
 };
 
-Resources Load() {
-    std::ifstream in(HX_RES_FILE, std::ios::binary);
+// Adds the entries of one file; an entry already there is a clash.
+void Load(const std::string& path, Resources& out) {
+    std::ifstream in(path, std::ios::binary);
     if (!in)
-        Fail("cannot open");
+        Fail(path, "cannot open");
     const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    Resources out;
-    Reader r{file};
+    Reader r{file, path};
     while (r.p + 8 <= file.size()) {
         const size_t start = r.p;
         const uint32_t dataSize = r.U32(), headerSize = r.U32();
@@ -165,20 +170,25 @@ Resources Load() {
         r.SzOrOrd(&id);
         const size_t begin = start + headerSize;
         if (headerSize < 8 || begin + dataSize > file.size())
-            Fail("entry runs past the end");
+            Fail(path, "entry runs past the end");
         // The file opens with an empty entry; named resources are not ours.
-        if (dataSize != 0 && type >= 0 && id >= 0)
-            out.data[{type, id}].assign(file.begin() + begin, file.begin() + begin + dataSize);
+        if (dataSize != 0 && type >= 0 && id >= 0) {
+            const Bytes bytes(file.begin() + begin, file.begin() + begin + dataSize);
+            if (!out.data.emplace(std::make_pair(type, id), bytes).second)
+                Fail(path, "a resource is already loaded under the same type and id");
+            if (type == kDialog)
+                out.dialogs[id] = DecodeDialog(id, bytes, path);
+        }
         r.p = (begin + dataSize + 3) & ~size_t{3};
     }
-    for (const auto& [key, bytes] : out.data)
-        if (key.first == kDialog)
-            out.dialogs[key.second] = DecodeDialog(key.second, bytes);
-    return out;
 }
 
-const Resources& Loaded() {
-    static const Resources r = Load();
+Resources& Loaded() {
+    static Resources r = [] {
+        Resources program;
+        Load(HX_RES_FILE, program);
+        return program;
+    }();
     return r;
 }
 
@@ -197,6 +207,12 @@ int IdOf(LPCSTR name) {
 const DialogTemplate* FindDialog(int id) {
     auto it = Loaded().dialogs.find(id);
     return it == Loaded().dialogs.end() ? nullptr : &it->second;
+}
+
+void LoadTestResources(const std::string& path) {
+    static std::set<std::string> loaded;
+    if (loaded.insert(path).second)
+        Load(path, Loaded());
 }
 
 const std::vector<unsigned char>* FindData(Type type, int id) {

@@ -104,14 +104,6 @@ Kind KindOfClass(const std::string& cls) {
     return Kind::Other;
 }
 
-// The template a name refers to: one a test added, else the program's resources.
-const sim::res::DialogTemplate* FindTemplate(int tid) {
-    State& st = S();
-    if (auto it = st.testTemplates.find(tid); it != st.testTemplates.end())
-        return &it->second;
-    return tid >= 0 ? sim::res::FindDialog(tid) : nullptr;
-}
-
 // Dialog units to pixels with the template's font.
 struct Units {
     int bx, by;
@@ -299,7 +291,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
         sim::detail::SetError(err);
         return -1;
     }
-    const sim::res::DialogTemplate* t = FindTemplate(tid);
+    const sim::res::DialogTemplate* t = sim::res::FindDialog(tid);
     if (!t) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;

@@ -151,7 +151,6 @@ struct State {
     std::vector<sim::ui::HelpCall> help;
     DWORD icc = 0;
     bool keyShift = false, keyCtrl = false, keyAlt = false;
-    std::map<int, sim::res::DialogTemplate> testTemplates;
     std::deque<sim::ui::BoxAnswer> boxAnswers;
 };
 

@@ -38,10 +38,6 @@ void OnMessageBox(BoxAnswer answer) {
     S().boxAnswers.push_back(std::move(answer));
 }
 
-void AddTestTemplate(const sim::res::DialogTemplate& tmpl) {
-    S().testTemplates[tmpl.id] = tmpl;
-}
-
 const std::vector<HelpCall>& HelpCalls() {
     return S().help;
 }

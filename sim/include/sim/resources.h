@@ -32,6 +32,9 @@ struct DialogTemplate {
     std::vector<DialogItem> items;    // template order
 };
 
+// Adds the resources of a second compiled file, the tests' own dialogs; once per path, kept
+// across sim::Reset(). Aborts when the file cannot be read or reuses a type and id already held.
+void LoadTestResources(const std::string& path);
 // The number a resource name stands for: MAKEINTRESOURCE(n) or "#n"; -1 for any other name.
 int IdOf(LPCSTR name);
 // nullptr when the resources hold no such dialog.

@@ -90,11 +90,6 @@ std::size_t LiveTimerCount();
 using BoxAnswer = std::function<int(const sim::MessageBoxCall& box)>;
 void OnMessageBox(BoxAnswer answer);
 
-// ---- test-only dialog templates ----
-// Used by DialogBoxParamA before the templates of the resource file, so tests can run tiny
-// dialogs of their own. Cleared by sim::Reset().
-void AddTestTemplate(const sim::res::DialogTemplate& tmpl);
-
 // ---- the drawing surface of a window's client area ----
 struct Fill {
     RECT rect;

@@ -36,18 +36,33 @@
 using namespace sim::reg;
 namespace d = sim::detail;
 
+namespace {
+// A subkey as the three key calls address it: the handle it is below, its names, and the path
+// the call log and the fault records give it (the text as written when it does not parse).
+struct SubkeyAddress {
+    const Handle* parent;
+    std::vector<std::string> parts;
+    LONG parsed;
+    std::string path;
+};
+
+SubkeyAddress AddressOf(HKEY hKey, LPCSTR lpSubKey, const char* api) {
+    SubkeyAddress a;
+    std::string base;
+    a.parent = sim::reg::Resolve(hKey, api, &base);
+    a.parsed = sim::reg::SplitPath(lpSubKey, &a.parts);
+    a.path = a.parsed == ERROR_SUCCESS ? sim::reg::JoinPath(base, a.parts)
+                                       : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    return a;
+}
+} // namespace
+
 extern "C" {
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                           PHKEY phkResult) {
     (void)ulOptions;
-    std::string base;
-    const Handle* parent = sim::reg::Resolve(hKey, "RegOpenKeyExA", &base);
-    std::vector<std::string> parts;
-    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
-    const std::string path = parsed == ERROR_SUCCESS
-                                 ? sim::reg::JoinPath(base, parts)
-                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegOpenKeyExA");
     d::LogCall("RegOpenKeyExA " + path);
     if (phkResult)
         *phkResult = nullptr;
@@ -76,13 +91,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
                             LPDWORD lpdwDisposition) {
     (void)dwOptions;
     (void)lpSecurityAttributes;
-    std::string base;
-    const Handle* parent = sim::reg::Resolve(hKey, "RegCreateKeyExA", &base);
-    std::vector<std::string> parts;
-    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
-    const std::string path = parsed == ERROR_SUCCESS
-                                 ? sim::reg::JoinPath(base, parts)
-                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegCreateKeyExA");
     d::LogCall("RegCreateKeyExA " + path + " class=" + (lpClass ? lpClass : ""));
     if (phkResult)
         *phkResult = nullptr;
@@ -205,13 +214,7 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
-    std::string base;
-    const Handle* parent = sim::reg::Resolve(hKey, "RegDeleteKeyA", &base);
-    std::vector<std::string> parts;
-    const LONG parsed = sim::reg::SplitPath(lpSubKey, &parts);
-    const std::string path = parsed == ERROR_SUCCESS
-                                 ? sim::reg::JoinPath(base, parts)
-                                 : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
+    const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegDeleteKeyA");
     d::LogCall("RegDeleteKeyA " + path);
     DWORD err = 0;
     if (d::ShouldFail(sim::Api::RegDeleteKey, path, "", &err))

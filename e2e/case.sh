@@ -93,6 +93,16 @@ EOF
 }
 
 # The service key as every OK writes it, with start type $1.
+# After OK with no drive configured: pool size $1, the service not started, no disk.
+expect_pool_only() {
+    e2e_read_registry
+    expect_service 4
+    e2e_expect_values <<EOF
+HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 $(hex_dword "$1")
+HX_KEY_PARAMETERS DiskSize REG_DWORD 4 00000000
+EOF
+}
+
 expect_service() {
     e2e_expect_values <<EOF
 HX_KEY_SERVICE Start REG_DWORD 4 $(hex_dword "$1")
@@ -299,12 +309,7 @@ case_pool_maximum() {
     pool_dialog "$id" HX_DU_POOL_MAXIMUM HX_DU_POOL_OK
     hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
     e2e_wait_exit
-    e2e_read_registry
-    expect_service 4
-    e2e_expect_values <<EOF
-HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 $(hex_dword "$pool")
-HX_KEY_PARAMETERS DiskSize REG_DWORD 4 00000000
-EOF
+    expect_pool_only "$pool"
 }
 
 # A pool size above 75 % of memory, set by other means: the pool dialog opens showing 75 (the
@@ -338,12 +343,7 @@ case_pool_above_maximum() {
     hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
     e2e_wait_exit
     e2e_expect "no box" "$(e2e_box_texts)" ""
-    e2e_read_registry
-    expect_service 4
-    e2e_expect_values <<EOF
-HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 $(hex_dword "$pool")
-HX_KEY_PARAMETERS DiskSize REG_DWORD 4 00000000
-EOF
+    expect_pool_only "$pool"
 }
 
 # A system without a NonPagedPoolSize value cannot be prepared: one error box, and nothing of

@@ -22,6 +22,21 @@ struct HxcfgRun {
     std::string err;
 };
 
+// A console program's lines end in CR LF; every CR must be one of those.
+inline std::string WithoutCarriageReturns(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "a lone CR at " << i;
+            continue;
+        }
+        if (text[i] == '\n')
+            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "a line ending in a bare LF at " << i;
+        out += text[i];
+    }
+    return out;
+}
+
 inline HxcfgRun RunHxcfg(std::vector<std::string> args) {
     args.insert(args.begin(), "hxcfg");
     std::vector<char*> argv;
@@ -32,8 +47,8 @@ inline HxcfgRun RunHxcfg(std::vector<std::string> args) {
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     r.exit = HxcfgMain(static_cast<int>(args.size()), argv.data());
-    r.out = ::testing::internal::GetCapturedStdout();
-    r.err = ::testing::internal::GetCapturedStderr();
+    r.out = WithoutCarriageReturns(::testing::internal::GetCapturedStdout());
+    r.err = WithoutCarriageReturns(::testing::internal::GetCapturedStderr());
     return r;
 }
 

@@ -1,10 +1,31 @@
 #include "hxcfg/Console.h"
 
-#include <stdio.h>
+namespace {
+// Straight to the standard handle, with a Windows console program's CR LF line ends. The C
+// runtime's text mode would convert them too, but some systems then write a piece at a time,
+// which cost hxcfg more start-up time than all its registry reads.
+void WriteStd(DWORD nStdHandle, const char* pch, size_t cch) {
+    CText crlf;
+    for (size_t i = 0; i < cch; ++i) {
+        if (pch[i] == '\n')
+            crlf.AddChar('\r');
+        crlf.AddChar(pch[i]);
+    }
+    HANDLE hStd = GetStdHandle(nStdHandle);
+    const char* p = crlf.Get();
+    size_t cbLeft = crlf.Length();
+    DWORD cbWritten = 0;
+    // Nothing more can be done when the output is refused: there is nowhere left to say so.
+    while (cbLeft > 0 && WriteFile(hStd, p, static_cast<DWORD>(cbLeft), &cbWritten, nullptr) &&
+           cbWritten > 0) {
+        p += cbWritten;
+        cbLeft -= cbWritten;
+    }
+}
+} // namespace
 
 void PrintOut(const CText& text) {
-    fwrite(text.Get(), 1, text.Length(), stdout);
-    fflush(stdout);
+    WriteStd(STD_OUTPUT_HANDLE, text.Get(), text.Length());
 }
 
 void PrintError(const char* pszReason) {
@@ -20,6 +41,5 @@ void PrintError(const char* pszReason) {
         line.AddChar(*p);
     }
     line.AddChar('\n');
-    fwrite(line.Get(), 1, line.Length(), stderr);
-    fflush(stderr);
+    WriteStd(STD_ERROR_HANDLE, line.Get(), line.Length());
 }

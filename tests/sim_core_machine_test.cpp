@@ -277,4 +277,19 @@ TEST_F(SimMachine, ModuleNameAndFileName) {
     EXPECT_EQ(GetModuleFileNameA(self, buf, path.size() + 1), path.size());
 }
 
+TEST_F(SimMachine, StandardHandles) {
+    const HANDLE invalid = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+    hxt::ClearLastError();
+    EXPECT_EQ(GetStdHandle(static_cast<DWORD>(-99)), invalid);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        HANDLE h = GetStdHandle(which);
+        EXPECT_NE(h, invalid);
+        DWORD cb = 99;
+        EXPECT_TRUE(WriteFile(h, "", 0, &cb, nullptr)) << which;
+        EXPECT_EQ(cb, 0u);
+    }
+    EXPECT_NE(GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE));
+}
+
 } // namespace

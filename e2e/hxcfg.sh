@@ -23,6 +23,17 @@ hxcfg_run() {
     e2e_log "hxcfg $*: exit $HXCFG_STATUS"
 }
 
+# The dialog's own RAM disk: launched, the RAM-disk row picked and configured, then OK.
+dialog_configures_ramdisk() {
+    local id
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    pick_row "$id" 0
+    configure "$id"
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    e2e_wait_exit
+}
+
 # The lines after the verdict of the last status: its reasons, one a line.
 hxcfg_reasons() {
     sed -n '/^Verdict: /,$p' "$HXCFG_OUT" | tail -n +2 | sed 's/^  //'
@@ -44,16 +55,11 @@ status_panel_sum() {
 # hxcfg ramdisk writes what the dialog writes: the dialog then starts on "Running on drive S:",
 # exactly as after it configured the RAM disk itself.
 case_hxcfg_ramdisk() {
-    local id by_dialog by_hxcfg nothing dialog_size
+    local by_dialog by_hxcfg nothing dialog_size
     hxcfg_install || return 1
     nothing=$(status_panel_sum) || return 1
 
-    e2e_launch ""
-    id=$(main_dialog) || return 1
-    pick_row "$id" 0
-    configure "$id"
-    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
-    e2e_wait_exit
+    dialog_configures_ramdisk || return 1
     # The budget as this architecture's process sees the memory: a 32-bit one may see less.
     e2e_read_registry
     dialog_size=$(e2e_value "$HX_KEY_PARAMETERS" DiskSize)
@@ -82,14 +88,8 @@ EOF
 
 # OK in the dialog on the RAM disk, then status: the disk will be built.
 case_hxcfg_status_after_ok() {
-    local id
     hxcfg_install || return 1
-    e2e_launch ""
-    id=$(main_dialog) || return 1
-    pick_row "$id" 0
-    configure "$id"
-    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
-    e2e_wait_exit
+    dialog_configures_ramdisk || return 1
     hxcfg_run status
     e2e_expect "status exits 0" "$HXCFG_STATUS" 0
     e2e_expect "verdict" "$(grep '^Verdict: ' "$HXCFG_OUT")" \

@@ -83,7 +83,7 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
          [] {
              sim::SeedValue(kMemoryKey, "NonPagedPoolSize", REG_BINARY, {1, 2, 3, 4, 5});
          },
-         "NonPagedPoolSize cannot be read"},
+         "Fatal Error Unable to query session manager"}, // the dialog's own words
     };
     for (const auto& row : rows) {
         for (const char* command : {"ramdisk", "pool"}) {

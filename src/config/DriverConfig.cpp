@@ -10,6 +10,11 @@ CDriverConfig* g_pDriverConfig = nullptr;
 namespace {
 const char kMsgPoolNotAltered[] = "Warning, unable to alter NonPagedPool setting";
 const char kMsgValueNotWritten[] = "Error, unable to write Halcyonix registry value";
+
+// A key a dry run would create: named by the field that would hold its handle.
+HKEY PlannedKey(HKEY* phKey) {
+    return reinterpret_cast<HKEY>(phKey);
+}
 } // namespace
 
 void CDriverConfig::ShowErrorBox(const char* pszText) {
@@ -17,7 +22,8 @@ void CDriverConfig::ShowErrorBox(const char* pszText) {
 }
 
 void CDriverConfig::CloseKey(HKEY* phKey) {
-    RegCloseKey(*phKey);
+    if (*phKey != PlannedKey(phKey))
+        RegCloseKey(*phKey);
     *phKey = NULL;
 }
 
@@ -30,6 +36,11 @@ BOOL CDriverConfig::OpenKey(const char* pszPath, HKEY* phKey) {
 }
 
 BOOL CDriverConfig::CreateKey(const char* pszPath, const char* pszClass, HKEY* phKey) {
+    if (bPlanOnly) {
+        lLastError = ERROR_SUCCESS;
+        *phKey = PlannedKey(phKey);
+        return TRUE;
+    }
     // The class parameter is not const in the API's signature only; it is never written to.
     lLastError =
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszPath, 0, const_cast<LPSTR>(pszClass),
@@ -42,7 +53,9 @@ BOOL CDriverConfig::CreateKey(const char* pszPath, const char* pszClass, HKEY* p
 
 BOOL CDriverConfig::SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData,
                              DWORD cbData) {
-    lLastError = RegSetValueExA(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), cbData);
+    lLastError = bPlanOnly ? ERROR_SUCCESS
+                           : RegSetValueExA(hKey, pszName, 0, dwType,
+                                            static_cast<const BYTE*>(pData), cbData);
     if (lLastError != ERROR_SUCCESS)
         return FALSE;
     ReportWritten(PathOf(hKey), pszName, dwType, static_cast<const BYTE*>(pData), cbData);
@@ -68,8 +81,9 @@ BOOL CDriverConfig::SetDword(HKEY hKey, const char* pszName, DWORD dwValue) {
 CDriverConfig::CDriverConfig()
     : hMemoryKey(NULL), hEventSourceKey(NULL), hGroupOrderKey(NULL), hServiceKey(NULL),
       hParametersKey(NULL), Start(4), Drive(0), Partition(1), DiskSize(0), NonPagedPoolSize(0),
-      BreakOnEntry(0), DebugLevel(0), DosDevice(), cbString(0), cbValue(0), dwValueType(0),
-      dwDisposition(0), bAllRead(FALSE), lLastError(ERROR_SUCCESS), lOpenStatus(ERROR_SUCCESS) {}
+      BreakOnEntry(0), DebugLevel(0), DosDevice(), bPlanOnly(FALSE), cbString(0), cbValue(0),
+      dwValueType(0), dwDisposition(0), bAllRead(FALSE), lLastError(ERROR_SUCCESS),
+      lOpenStatus(ERROR_SUCCESS) {}
 
 BOOL CDriverConfig::ReadDwordValue(HKEY hKey, const char* pszName, DWORD* pdwField) {
     // Read into a copy: a failed query may leave its buffer scribbled on, and the field must

@@ -39,6 +39,10 @@ public:
     DWORD DebugLevel;
     char DosDevice[8]; // drive letter and colon
 
+    // A dry run of the writing operations: every value is reported as written and none reaches
+    // the registry, and a key to be created is only named. Reads are real.
+    BOOL bPlanOnly;
+
     // Working fields of the registry operations; meaningless between operations.
     DWORD cbString;
     DWORD cbValue;
@@ -59,7 +63,7 @@ private:
     BOOL SetDword(HKEY hKey, const char* pszName, DWORD dwValue);
     // The path of one of the record's open keys.
     const char* PathOf(HKEY hKey) const;
-    // Closes an open key and forgets its handle.
+    // Closes an open key and forgets its handle; a key only named in a dry run has none.
     static void CloseKey(HKEY* phKey);
     // The configuration store's own error: a box in the dialog program.
     static void ShowErrorBox(const char* pszText);

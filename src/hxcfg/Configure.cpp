@@ -6,8 +6,6 @@
 #include "app/IsAdministrator.h"
 #include "budget/MemoryBudget.h"
 #include "config/DriverConfig.h"
-#include "config/RegistryLayout.h"
-#include "config/ServiceGroupList.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Registry.h"
@@ -139,87 +137,45 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
     return kExitDone;
 }
 
-// What WriteConfig writes for the record, in its order.
-void AddRecord(CRegText* pChange, const CDriverConfig& config) {
-    static const char kGroup[] = HX_GROUP_NAME;
-    pChange->SetDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", config.NonPagedPoolSize);
-    pChange->SetDword(HX_KEY_SERVICE, "ErrorControl", 1);
-    pChange->SetDword(HX_KEY_SERVICE, "Start", config.Start);
-    pChange->SetDword(HX_KEY_SERVICE, "Type", 1);
-    pChange->SetValue(HX_KEY_SERVICE, "Group", REG_SZ, reinterpret_cast<const BYTE*>(kGroup),
-                      sizeof kGroup);
-    pChange->SetDword(HX_KEY_PARAMETERS, "BreakOnEntry", config.BreakOnEntry);
-    pChange->SetDword(HX_KEY_PARAMETERS, "DebugLevel", config.DebugLevel);
-    pChange->SetDword(HX_KEY_PARAMETERS, "Drive", config.Drive);
-    pChange->SetDword(HX_KEY_PARAMETERS, "Partition", config.Partition);
-    pChange->SetDword(HX_KEY_PARAMETERS, "DiskSize", config.DiskSize);
-    pChange->SetValue(HX_KEY_PARAMETERS, "DosDevice", REG_SZ,
-                      reinterpret_cast<const BYTE*>(config.DosDevice), 2);
-}
-
-// What PrepareSystem writes on this machine; FALSE after the line that says why it could not.
-BOOL AddPreparation(CRegText* pChange, DWORD* pdwPoolSize) {
-    if (!ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", pdwPoolSize)) {
-        PrintError("NonPagedPoolSize cannot be read: the system cannot be prepared");
-        return FALSE;
-    }
-    GroupList list;
-    ReadGroupList(&list);
-    if (!list.bRead) {
-        PrintError("the service group order cannot be read");
-        return FALSE;
-    }
-    BYTE abNew[sizeof list.ab];
-    DWORD cbNew = 0;
-    GroupListResult result = InsertGroupBeforeFilter(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
-    if (result == kListTooLong) {
-        PrintError("the service group order has no room for Halcyonix");
-        return FALSE;
-    }
-    if (result == kGroupInserted)
-        pChange->SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, abNew, cbNew);
-    static const char kMessageFile[] = HX_EVENT_MESSAGE_FILE;
-    pChange->SetDword(HX_KEY_EVENT_SOURCE, "TypesSupported", HX_TYPES_SUPPORTED);
-    pChange->SetValue(HX_KEY_EVENT_SOURCE, "EventMessageFile", REG_EXPAND_SZ,
-                      reinterpret_cast<const BYTE*>(kMessageFile), sizeof kMessageFile);
-    return TRUE;
-}
 } // namespace
 
 int RunConfigure(const HxArgs& args, CConsoleReport& report) {
-    // Stage 1: the whole change, and every refusal, before anything is written.
     if (!IsAdministrator())
         return Refuse("you must be an administrator to configure Halcyonix");
-    CRegText change;
-    DWORD dwPoolSize = 0;
-    if (!AddPreparation(&change, &dwPoolSize))
-        return kExitRefused;
-    CDriverConfig planned;
-    planned.ReadInstalledConfig();
-    planned.NonPagedPoolSize = dwPoolSize;
-
-    DWORD dwTotalPhys = TotalPhys();
-    DWORD dwBudget = 0;
-    if (!CalcStartupUsableMemory(dwTotalPhys, dwPoolSize, &dwBudget))
-        return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
-
     Choice choice;
     CText out;
-    int nExit = args.verb == kVerbRamDisk  ? ChooseRamDisk(args, dwBudget, report, &choice, &out)
-                : args.verb == kVerbMirror ? ChooseMirror(args, dwBudget, report, &choice, &out)
-                                           : ChoosePool(args, dwTotalPhys, &choice, &out);
-    if (nExit != kExitDone)
-        return nExit;
-    if (ApplyChoice(choice, &planned)) {
-        out.Add("RAM disk S: resized to ").AddDword(planned.DiskSize);
-        out.AddLine(" bytes, the new budget");
-    }
-    AddRecord(&change, planned);
-    nExit = DeliverUnapplied(args, change);
-    if (nExit >= 0)
-        return nExit;
+    {
+        // Stage 1: the dialog's own operations as a dry run. The change is what they report as
+        // written; every refusal comes here, before anything is written.
+        CConsoleReport plan;
+        CDriverConfig planned;
+        planned.bPlanOnly = TRUE;
+        if (!planned.PrepareSystem())
+            return kExitRefused;
+        planned.ReadInstalledConfig();
 
-    // Stage 2: the dialog's own operations, in its order.
+        DWORD dwTotalPhys = TotalPhys();
+        DWORD dwBudget = 0;
+        if (!CalcStartupUsableMemory(dwTotalPhys, planned.NonPagedPoolSize, &dwBudget))
+            return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
+
+        int nExit = args.verb == kVerbRamDisk  ? ChooseRamDisk(args, dwBudget, plan, &choice, &out)
+                    : args.verb == kVerbMirror ? ChooseMirror(args, dwBudget, plan, &choice, &out)
+                                               : ChoosePool(args, dwTotalPhys, &choice, &out);
+        if (nExit != kExitDone)
+            return nExit;
+        if (ApplyChoice(choice, &planned)) {
+            out.Add("RAM disk S: resized to ").AddDword(planned.DiskSize);
+            out.AddLine(" bytes, the new budget");
+        }
+        if (!planned.WriteConfig(FALSE))
+            return kExitRefused;
+        nExit = DeliverUnapplied(args, plan.WrittenText());
+        if (nExit >= 0)
+            return nExit;
+    }
+
+    // Stage 2: the same operations, written.
     PrintOut(out);
     CDriverConfig config;
     BOOL bDone = config.PrepareSystem();

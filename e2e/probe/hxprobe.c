@@ -26,35 +26,44 @@
 #include <stdlib.h>
 #include <string.h>
 
-static const char *type_name(DWORD t)
-{
+static const char* type_name(DWORD t) {
     switch (t) {
-    case REG_NONE: return "REG_NONE";
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    default: return "REG_OTHER";
+    case REG_NONE:
+        return "REG_NONE";
+    case REG_SZ:
+        return "REG_SZ";
+    case REG_EXPAND_SZ:
+        return "REG_EXPAND_SZ";
+    case REG_BINARY:
+        return "REG_BINARY";
+    case REG_DWORD:
+        return "REG_DWORD";
+    case REG_MULTI_SZ:
+        return "REG_MULTI_SZ";
+    default:
+        return "REG_OTHER";
     }
 }
 
-typedef struct { char name[256]; DWORD type; DWORD cb; BYTE *data; } Value;
+typedef struct {
+    char name[256];
+    DWORD type;
+    DWORD cb;
+    BYTE* data;
+} Value;
 
-static int by_name(const void *a, const void *b)
-{
-    return _stricmp(((const Value *)a)->name, ((const Value *)b)->name);
+static int by_name(const void* a, const void* b) {
+    return _stricmp(((const Value*)a)->name, ((const Value*)b)->name);
 }
 
 /* Reads every value of HKLM\subkey (or the one named value when only is set); -1: no key. */
-static int load_key(const char *subkey, const char *only, Value *values, int max, DWORD *nSubkeys)
-{
+static int load_key(const char* subkey, const char* only, Value* values, int max, DWORD* nSubkeys) {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return -1;
     int n = 0;
     for (DWORD i = 0; n < max; i++) {
-        Value *v = &values[n];
+        Value* v = &values[n];
         DWORD cchName = sizeof v->name;
         if (RegEnumValueA(key, i, v->name, &cchName, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
             break;
@@ -80,8 +89,7 @@ static int load_key(const char *subkey, const char *only, Value *values, int max
     return n;
 }
 
-static void dump_key(const char *subkey)
-{
+static void dump_key(const char* subkey) {
     Value values[128];
     DWORD nSubkeys;
     int n = load_key(subkey, NULL, values, 128, &nSubkeys);
@@ -101,8 +109,7 @@ static void dump_key(const char *subkey)
 }
 
 /* A text up to its NUL, in double quotes; escaped as regedit escapes it, or as it stands. */
-static void print_quoted(const BYTE *p, DWORD n, int escape)
-{
+static void print_quoted(const BYTE* p, DWORD n, int escape) {
     putchar('"');
     for (DWORD i = 0; i < n && p[i]; i++) {
         if (escape && (p[i] == '"' || p[i] == '\\'))
@@ -113,8 +120,7 @@ static void print_quoted(const BYTE *p, DWORD n, int escape)
 }
 
 /* REGEDIT4 hex list, wrapped as regedit wraps it (lines of at most 80 characters). */
-static void print_hex(const char *prefix, const BYTE *p, DWORD n)
-{
+static void print_hex(const char* prefix, const BYTE* p, DWORD n) {
     int col = printf("%s", prefix);
     for (DWORD i = 0; i < n; i++) {
         if (col > 76) {
@@ -126,11 +132,10 @@ static void print_hex(const char *prefix, const BYTE *p, DWORD n)
     printf("\n");
 }
 
-static void regedit_key(const char *arg)
-{
+static void regedit_key(const char* arg) {
     char subkey[512];
     lstrcpynA(subkey, arg, sizeof subkey);
-    char *only = strchr(subkey, ':');
+    char* only = strchr(subkey, ':');
     if (only)
         *only++ = 0;
     Value values[128];
@@ -142,12 +147,12 @@ static void regedit_key(const char *arg)
         return;
     }
     for (int i = 0; i < n; i++) {
-        Value *v = &values[i];
+        Value* v = &values[i];
         char prefix[300];
         if (v->type == REG_MULTI_SZ || v->type == REG_EXPAND_SZ) {
             printf("; %s, %s of %lu bytes:\n", v->name, type_name(v->type), (unsigned long)v->cb);
             for (DWORD j = 0; j < v->cb && v->data[j];) {
-                DWORD len = (DWORD)strnlen((const char *)v->data + j, v->cb - j);
+                DWORD len = (DWORD)strnlen((const char*)v->data + j, v->cb - j);
                 printf(";   ");
                 print_quoted(v->data + j, len, 0);
                 printf("\n");
@@ -155,7 +160,7 @@ static void regedit_key(const char *arg)
             }
         }
         if (v->type == REG_DWORD && v->cb == 4) {
-            printf("\"%s\"=dword:%08lx\n", v->name, (unsigned long)*(DWORD *)v->data);
+            printf("\"%s\"=dword:%08lx\n", v->name, (unsigned long)*(DWORD*)v->data);
         } else if (v->type == REG_SZ) {
             printf("\"%s\"=", v->name);
             print_quoted(v->data, v->cb, 1);
@@ -163,20 +168,19 @@ static void regedit_key(const char *arg)
             if (v->cb == 0 || memchr(v->data, 0, v->cb) != v->data + v->cb - 1)
                 printf("; %s: REG_SZ of %lu bytes\n", v->name, (unsigned long)v->cb);
         } else {
-            const char *code = v->type == REG_EXPAND_SZ ? "2"
+            const char* code = v->type == REG_EXPAND_SZ  ? "2"
                                : v->type == REG_MULTI_SZ ? "7"
                                : v->type == REG_BINARY   ? ""
                                                          : "0";
-            snprintf(prefix, sizeof prefix, "\"%s\"=hex%s%s%s:", v->name, *code ? "(" : "",
-                     code, *code ? ")" : "");
+            snprintf(prefix, sizeof prefix, "\"%s\"=hex%s%s%s:", v->name, *code ? "(" : "", code,
+                     *code ? ")" : "");
             print_hex(prefix, v->data, v->cb);
         }
         free(v->data);
     }
 }
 
-static int define_device(const char *name, const char *target)
-{
+static int define_device(const char* name, const char* target) {
     /* The mount manager has already defined the drive: take its definition away first. */
     DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, NULL);
     if (!DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, target)) {
@@ -186,12 +190,11 @@ static int define_device(const char *name, const char *target)
     return 0;
 }
 
-static int list_drives(void)
-{
+static int list_drives(void) {
     char roots[512];
     if (!GetLogicalDriveStringsA(sizeof roots, roots))
         return 1;
-    for (char *r = roots; *r; r += strlen(r) + 1) {
+    for (char* r = roots; *r; r += strlen(r) + 1) {
         UINT type = GetDriveTypeA(r);
         DWORD spc = 0, bps = 0, fc = 0, tc = 0;
         unsigned long long size = 0;
@@ -207,8 +210,7 @@ static int list_drives(void)
     return 0;
 }
 
-static int font_metrics(const char *face, int points)
-{
+static int font_metrics(const char* face, int points) {
     HDC dc = GetDC(NULL);
     LOGFONTA lf = {0};
     lf.lfHeight = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -234,8 +236,7 @@ static int font_metrics(const char *face, int points)
 
 /* The enabled state and text of control ID in the top-level window titled TITLE (another
  * process's): the system copies a control's text across processes for WM_GETTEXT. */
-static int print_control(const char *title, int id)
-{
+static int print_control(const char* title, int id) {
     char text[256] = "";
     DWORD_PTR got = 0;
     HWND dialog = FindWindowA(NULL, title);
@@ -244,15 +245,14 @@ static int print_control(const char *title, int id)
         fprintf(stderr, "hxprobe: no control %d in a window \"%s\"\n", id, title);
         return 1;
     }
-    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG,
-                             5000, &got))
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+                             &got))
         return 1;
     printf("%d\t%s\n", IsWindowEnabled(control) ? 1 : 0, text);
     return 0;
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     if (argc >= 3 && !strcmp(argv[1], "reg")) {
         for (int i = 2; i < argc; i++)
             dump_key(argv[i]);
@@ -282,7 +282,8 @@ int main(int argc, char **argv)
         return list_drives();
     if (argc == 4 && !strcmp(argv[1], "font"))
         return font_metrics(argv[2], atoi(argv[3]));
-    fprintf(stderr, "usage: hxprobe reg SUBKEY... | regedit SUBKEY[:VALUE]... | drives | memory | control TITLE ID |"
+    fprintf(stderr, "usage: hxprobe reg SUBKEY... | regedit SUBKEY[:VALUE]... | drives | memory | "
+                    "control TITLE ID |"
                     " font FACE POINTS |"
                     " dosdevice NAME TARGET\n");
     return 2;

@@ -27,28 +27,26 @@ void ListStateChanged(Window& w, int item, UINT oldState, UINT newState) {
 
 // Sets the state bits of `mask` of one item to `state`, keeping the control's invariants: one
 // focused item at most, and one selected item at most in a single-selection list.
+// Clears a state bit that only one item may hold from every item but the given one.
+void TakeFromOthers(Window& w, int item, UINT bit) {
+    auto& items = w.list.items;
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        if (i == item || !(items[i].state & bit))
+            continue;
+        UINT old = items[i].state;
+        items[i].state &= ~bit;
+        ListStateChanged(w, i, old, items[i].state);
+    }
+}
+
 void SetItemState(Window& w, int item, UINT state, UINT mask) {
     auto& items = w.list.items;
     if (item < 0 || item >= static_cast<int>(items.size()))
         return;
-    if ((mask & LVIS_FOCUSED) && (state & LVIS_FOCUSED)) {
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            if (i == item || !(items[i].state & LVIS_FOCUSED))
-                continue;
-            UINT old = items[i].state;
-            items[i].state &= ~LVIS_FOCUSED;
-            ListStateChanged(w, i, old, items[i].state);
-        }
-    }
-    if ((mask & LVIS_SELECTED) && (state & LVIS_SELECTED) && (w.style & LVS_SINGLESEL)) {
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            if (i == item || !(items[i].state & LVIS_SELECTED))
-                continue;
-            UINT old = items[i].state;
-            items[i].state &= ~LVIS_SELECTED;
-            ListStateChanged(w, i, old, items[i].state);
-        }
-    }
+    if ((mask & LVIS_FOCUSED) && (state & LVIS_FOCUSED))
+        TakeFromOthers(w, item, LVIS_FOCUSED);
+    if ((mask & LVIS_SELECTED) && (state & LVIS_SELECTED) && (w.style & LVS_SINGLESEL))
+        TakeFromOthers(w, item, LVIS_SELECTED);
     if (item >= static_cast<int>(items.size()))
         return;
     UINT old = items[item].state;

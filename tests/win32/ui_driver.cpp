@@ -86,18 +86,22 @@ void Install() {
     D().cbt = SetWindowsHookExA(WH_CBT, Cbt, nullptr, GetCurrentThreadId());
 }
 
-// Delivers what is queued, through the dialog manager as a modal loop would, until nothing more
-// arrives for a while.
+// Delivers what is queued now, through the dialog manager as a modal loop would.
+void DispatchQueued() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
+        if (!root || !IsDialogMessageA(root, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+}
+
+// Delivers what is queued until nothing more arrives for a while.
 void Pump() {
     for (int quiet = 0; quiet < 2;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
-            if (!root || !IsDialogMessageA(root, &m)) {
-                TranslateMessage(&m);
-                DispatchMessageA(&m);
-            }
-        }
+        DispatchQueued();
         if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT) == WAIT_TIMEOUT)
             ++quiet;
     }
@@ -143,14 +147,7 @@ void Elapse(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (DWORD gone = 0; gone < milliseconds; gone = GetTickCount() - start) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - gone, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
-            if (!root || !IsDialogMessageA(root, &m)) {
-                TranslateMessage(&m);
-                DispatchMessageA(&m);
-            }
-        }
+        DispatchQueued();
     }
 }
 

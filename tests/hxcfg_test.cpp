@@ -36,17 +36,24 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
         {{"ramdisk", "0M"}, 2, "at least 1M"},
         {{"ramdisk", "64K"}, 2, "whole number of MiB"},
         {{"ramdisk", "M"}, 2, "whole number of MiB"},
+        {{"ramdisk", "-1"}, 2, "SIZE must be a whole number of MiB, such as 64M or 1G: \"-1\""},
+        {{"ramdisk", "99999999999"}, 2, "SIZE must be at most 4095M: \"99999999999\""},
+        {{"ramdisk", "4096M"}, 2, "at most 4095M"},
+        {{"ramdisk", "4g"}, 2, "at most 4095M"},
+        {{"ramdisk", "4294967296G"}, 2, "at most 4095M"},
         {{"ramdisk", "1", "2"}, 2, "one argument too many"},
         {{"mirror"}, 2, "needs a drive"},
-        {{"mirror", "DD:"}, 2, "letter and a colon"},
+        {{"mirror", "DD:"}, 2, "hxcfg: a drive is a letter and a colon (such as D:): \"DD:\"\n"},
         {{"pool"}, 2, "default, max or a percentage"},
         {{"pool", "76"}, 2, "at most 75"},
-        {{"pool", "-5"}, 2, "unknown option"},
+        {{"pool", "-5"}, 2, "default, max or a whole percentage: \"-5\""},
+        {{"pool", "maximum"}, 2, "default, max or a whole percentage"},
         {{"remove", "--reg"}, 2, "--reg needs a file name"},
         {{"remove", "--dry-run", "--reg", "x.reg"}, 2, "exclude each other"},
         // ... and what this machine refuses: 8 MiB budget, minimum pool 35 %.
         {{"ramdisk", "9M"}, 3, "SIZE 9M is above the budget of 8388608 bytes"},
-        {{"ramdisk", "4294967296G"}, 3, "above the budget"},
+        {{"ramdisk", "1G"}, 3, "SIZE 1024M is above the budget"},
+        {{"ramdisk", "4095M"}, 3, "SIZE 4095M is above the budget"},
         {{"mirror", "C:"}, 3, "drive C: is too large for the budget of 8388608 bytes"},
         {{"mirror", "e:"}, 3, "drive E: is not a fixed drive"},
         {{"mirror", "Q:"}, 3, "drive Q: is not present"},
@@ -126,7 +133,9 @@ TEST_F(Hxcfg, BothWaysLeaveTheSameRegistry) {
         {{"ramdisk"}, select(1)},
         {{"mirror", "d:"}, select(0)},
         {{"pool", "max"}, extend([](sim::ui::Dialog& p) { p.Click(IDC_POOL_MAXIMUM); })},
+        {{"pool", "75"}, extend([](sim::ui::Dialog& p) { p.Click(IDC_POOL_MAXIMUM); })},
         {{"pool", "default"}, extend([](sim::ui::Dialog& p) { p.Click(IDC_POOL_DEFAULT); })},
+        {{"Pool", "DEFAULT"}, extend([](sim::ui::Dialog& p) { p.Click(IDC_POOL_DEFAULT); })},
         {{"pool", "36"}, extend([](sim::ui::Dialog& p) {
              p.Click(IDC_POOL_DEFAULT);
              p.SpinArrow(IDC_POOL_SPIN, 1);
@@ -330,7 +339,7 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
 TEST_F(Hxcfg, StatusShowsTheDialogsFiguresWithoutRights) {
     ASSERT_EQ(RunHxcfg({"ramdisk", "3M"}).exit, 0);
     sim::SetToken({false});
-    HxcfgRun r = RunHxcfg({"status"});
+    HxcfgRun r = RunHxcfg({"STATUS"});
     EXPECT_EQ(r.exit, 0) << r.out;
     for (const char* line :
          {"  DiskSize: 3145728\n", "  DosDevice: \"S:\"\n", "Pool size: 0 bytes (35 %)\n",

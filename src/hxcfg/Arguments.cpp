@@ -4,6 +4,7 @@
 
 namespace {
 const DWORD kSaturated = 0xFFFFFFFFu;
+const DWORD kMostMiB = 4095;
 
 struct VerbName {
     const char* pszName;
@@ -16,10 +17,6 @@ const VerbName kVerbs[] = {
 
 BOOL IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // A run of decimal digits, saturating; *ppsz is left after them. FALSE when there is none.
@@ -51,7 +48,7 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
     DWORD dw = 0;
     if (!ReadNumber(&p, &dw))
         return Fail(pError, "SIZE must be a whole number of MiB, such as 64M or 1G", psz);
-    char cUnit = Upper(*p);
+    char cUnit = UpperChar(*p);
     if (cUnit == 'G')
         dw = dw > kSaturated / 1024 ? kSaturated : dw * 1024;
     if (cUnit == 'G' || cUnit == 'M')
@@ -60,24 +57,27 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
         return Fail(pError, "SIZE must be a whole number of MiB, such as 64M or 1G", psz);
     if (dw == 0)
         return Fail(pError, "SIZE must be at least 1M", psz);
+    // The driver holds the size in 32 bits of bytes: no machine's budget is larger.
+    if (dw > kMostMiB)
+        return Fail(pError, "SIZE must be at most 4095M", psz);
     pArgs->dwSizeMiB = dw;
     return kParsed;
 }
 
 ParseResult ParseDrive(const char* psz, HxArgs* pArgs, CText* pError) {
-    char c = Upper(psz[0]);
+    char c = UpperChar(psz[0]);
     if (c < 'A' || c > 'Z' || psz[1] != ':' || psz[2] != '\0')
-        return Fail(pError, "a drive is a letter and a colon, such as D:", psz);
+        return Fail(pError, "a drive is a letter and a colon (such as D:)", psz);
     pArgs->cDrive = c;
     return kParsed;
 }
 
 ParseResult ParsePool(const char* psz, HxArgs* pArgs, CText* pError) {
-    if (strcmp(psz, "default") == 0) {
+    if (EqualNoCase(psz, "default")) {
         pArgs->pool = kPoolDefault;
         return kParsed;
     }
-    if (strcmp(psz, "max") == 0) {
+    if (EqualNoCase(psz, "max")) {
         pArgs->pool = kPoolMax;
         return kParsed;
     }
@@ -108,11 +108,12 @@ ParseResult ParseArguments(int argc, const char* const* argv, HxArgs* pArgs, CTe
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return Fail(pError, "--reg needs a file name");
             pArgs->pszRegFile = argv[++i];
-        } else if (psz[0] == '-' && psz[1] != '\0') {
+        } else if (psz[0] == '-' && psz[1] != '\0' && !IsDigit(psz[1])) {
+            // "-1" is no option but a SIZE or a percentage below 0, which its own message names.
             return Fail(pError, "unknown option", psz);
         } else if (pArgs->verb == kVerbNone) {
             for (const VerbName& v : kVerbs)
-                if (strcmp(psz, v.pszName) == 0)
+                if (EqualNoCase(psz, v.pszName))
                     pArgs->verb = v.verb;
             if (pArgs->verb == kVerbNone)
                 return Fail(pError, "unknown command", psz);

@@ -54,3 +54,14 @@ CText& CText::AddQuoted(const char* psz) {
         Add("...");
     return AddChar('"');
 }
+
+char UpperChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+BOOL EqualNoCase(const char* psz1, const char* psz2) {
+    for (; UpperChar(*psz1) == UpperChar(*psz2); ++psz1, ++psz2)
+        if (*psz1 == '\0')
+            return TRUE;
+    return FALSE;
+}

@@ -31,3 +31,7 @@ private:
     size_t m_cch;
     size_t m_cchAlloc;
 };
+
+// ASCII letters in either case, as Windows compares command words, group and device names.
+char UpperChar(char c);
+BOOL EqualNoCase(const char* psz1, const char* psz2);

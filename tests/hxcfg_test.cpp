@@ -58,12 +58,20 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
         {{"mirror", "e:"}, 3, "drive E: is not a fixed drive"},
         {{"mirror", "Q:"}, 3, "drive Q: is not present"},
         {{"mirror", "S:"}, 3, "drive S: is not present"}, // the RAM disk is no drive to mirror
+        {{"mirror", "F:"}, 3, "drive F: is \\Device\\HarddiskVolume2, not a partition"},
+        {{"mirror", "G:"}, 3, "drive G: is \\Device\\Harddisk1\\Partition0, not a partition"},
+        {{"mirror", "h:"}, 3, "drive H: is \\Device\\Harddisk1\\Partition1b, not a partition"},
         {{"pool", "34"}, 3, "at least 35 % on this machine"},
     };
     sim::Drive cd;
     cd.letter = 'E';
     cd.type = DRIVE_CDROM;
     sim::AddDrive(cd);
+    // Device names the driver cannot open as a partition (H: only begins as one), and one it can.
+    sim::AddDrive(FixedDrive('F', 4096).Device("\\Device\\HarddiskVolume2"));
+    sim::AddDrive(FixedDrive('G', 4096).Device("\\Device\\Harddisk1\\Partition0"));
+    sim::AddDrive(FixedDrive('H', 4096).Device("\\Device\\Harddisk1\\Partition1b"));
+    sim::AddDrive(FixedDrive('I', 4096).Device("\\device\\harddisk1\\partition1"));
     const sim::Hive seed = sim::Snapshot();
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.args));
@@ -74,6 +82,7 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
         EXPECT_EQ(sim::Snapshot(), seed);
     }
+    EXPECT_EQ(RunHxcfg({"mirror", "I:", "--dry-run"}).exit, 0);
     EXPECT_EQ(RunHxcfg({"/?"}).exit, 0);
     EXPECT_NE(RunHxcfg({"pool", "max", "--help"}).out.find("Usage: hxcfg"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include "config/DriverConfig.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
+#include "hxcfg/MirrorDevice.h"
 #include "hxcfg/Registry.h"
 
 namespace {
@@ -111,6 +112,9 @@ int ChooseMirror(const HxArgs& args, DWORD dwBudget, const CConsoleReport& repor
             reason.Add(" is too large for the budget of ").AddDword(dwBudget).Add(" bytes");
         return Refuse(reason);
     }
+    CText reason;
+    if (!CheckMirrorDevice(pChoice->entry, &reason))
+        return Refuse(reason);
     pOut->Add("Mirror of drive ").Add(szName).Add(", disk ");
     pOut->AddDword(pChoice->entry.dwDiskNumber).Add(" partition ");
     pOut->AddDword(pChoice->entry.dwPartitionNumber).AddChar('\n');

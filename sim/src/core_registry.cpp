@@ -271,6 +271,15 @@ void SeedValue(const std::string& path, const std::string& name, DWORD type,
     StoreValue(Walk(path, true), name, type, data);
 }
 
+void DeleteValue(const std::string& path, const std::string& name) {
+    if (reg::Key* key = Walk(path, false))
+        for (auto v = key->values.begin(); v != key->values.end(); ++v)
+            if (detail::EqualNoCase(v->first, name)) {
+                key->values.erase(v);
+                return;
+            }
+}
+
 void SeedDword(const std::string& path, const std::string& name, DWORD value) {
     SeedValue(path, name, REG_DWORD,
               {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)});

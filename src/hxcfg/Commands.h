@@ -15,6 +15,8 @@ enum HxExit {
 };
 
 int RunStatus();
+// The verdict as status ends with it: prints it; returns kExitDone or kExitNotBuilt.
+int PrintVerdict();
 // ramdisk, mirror and pool.
 int RunConfigure(const HxArgs& args, CConsoleReport& report);
 int RunRemove(const HxArgs& args);

@@ -27,6 +27,8 @@ void SeedKey(const std::string& path, const std::string& keyClass = "");
 void SeedValue(const std::string& path, const std::string& name, DWORD type,
                const std::vector<BYTE>& data);
 void SeedDword(const std::string& path, const std::string& name, DWORD value);
+// Removes the value, if there is one.
+void DeleteValue(const std::string& path, const std::string& name);
 // The text and its NUL.
 void SeedString(const std::string& path, const std::string& name, const std::string& text,
                 DWORD type = REG_SZ);

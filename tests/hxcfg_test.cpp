@@ -225,11 +225,42 @@ TEST_F(Hxcfg, RegFileIsWrittenOnceAndNeverOverwritten) {
     EXPECT_EQ(sim::Snapshot(), seed);
     std::FILE* f = std::fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
-    char head[9] = {};
-    EXPECT_EQ(std::fread(head, 1, 8, f), 8u);
+    char head[11] = {};
+    EXPECT_EQ(std::fread(head, 1, 10, f), 10u);
     std::fclose(f);
-    EXPECT_STREQ(head, "REGEDIT4");
+    EXPECT_STREQ(head, "REGEDIT4\r\n");
     std::remove(path.c_str());
+}
+
+// Whichever step fails, no part of the change is left in a file that someone might import.
+TEST_F(Hxcfg, RegFileNotWrittenWholeIsNotLeft) {
+    const std::string path = ::testing::TempDir() + "hxcfg_full.reg";
+    const struct {
+        sim::Api api;
+        DWORD error;
+        const char* err;
+    } rows[] = {
+        {sim::Api::CreateFile, ERROR_ACCESS_DENIED, "could not be created: error 5"},
+        {sim::Api::WriteFile, ERROR_DISK_FULL,
+         "could not be written, and is deleted: the disk is full"},
+        {sim::Api::FlushFileBuffers, ERROR_DISK_FULL,
+         "could not be written, and is deleted: the disk is full"},
+        {sim::Api::CloseHandle, ERROR_HANDLE_DISK_FULL,
+         "could not be written, and is deleted: the disk is full"},
+        {sim::Api::CloseHandle, ERROR_NOT_READY, "could not be written, and is deleted: error 21"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(sim::ApiName(row.api));
+        std::remove(path.c_str());
+        const sim::Hive seed = sim::Snapshot();
+        sim::InjectFault({row.api, 1, path, "", row.error});
+        HxcfgRun r = RunHxcfg({"ramdisk", "--reg", path});
+        EXPECT_EQ(r.exit, 3);
+        EXPECT_EQ(r.err, "hxcfg: \"" + path + "\" " + row.err + "\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+        EXPECT_EQ(sim::Snapshot(), seed);
+    }
 }
 
 TEST_F(Hxcfg, AFailedWriteSaysWhyAndListsWhatStays) {

@@ -1,4 +1,5 @@
 // The machine: memory status, logical drives and volumes, and the process (command line, module).
+// Files and the console's standard handles are in core_files.cpp.
 //
 // Fidelity notes:
 // - GetLogicalDriveStringsA returns the length written without the final NUL; when the buffer is
@@ -22,7 +23,6 @@
 
 #include <cstring>
 #include <map>
-#include <unistd.h>
 
 namespace sim {
 namespace {
@@ -46,12 +46,6 @@ Machine& M() {
 }
 
 const HMODULE kModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x00400000));
-// Console handles are small multiples of four, as a process inherits them.
-HANDLE StdHandle(DWORD nStdHandle) {
-    return reinterpret_cast<HANDLE>(
-        static_cast<ULONG_PTR>(nStdHandle == STD_OUTPUT_HANDLE ? 8 : 12));
-}
-
 char Upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -290,34 +284,6 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
         std::memcpy(lpFilename, path.data(), nSize);
     sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;
-}
-
-HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
-    if (nStdHandle == STD_OUTPUT_HANDLE || nStdHandle == STD_ERROR_HANDLE)
-        return sim::StdHandle(nStdHandle);
-    sim::detail::SetError(ERROR_INVALID_HANDLE);
-    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)); // INVALID_HANDLE_VALUE
-}
-
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                      LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped) {
-    if (lpNumberOfBytesWritten)
-        *lpNumberOfBytesWritten = 0;
-    const int fd = hFile == sim::StdHandle(STD_OUTPUT_HANDLE)  ? 1
-                   : hFile == sim::StdHandle(STD_ERROR_HANDLE) ? 2
-                                                               : -1;
-    if (fd < 0 || lpOverlapped) {
-        sim::detail::SetError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    const ssize_t n = ::write(fd, lpBuffer, nNumberOfBytesToWrite);
-    if (n < 0) {
-        sim::detail::SetError(ERROR_WRITE_FAULT);
-        return FALSE;
-    }
-    if (lpNumberOfBytesWritten)
-        *lpNumberOfBytesWritten = static_cast<DWORD>(n);
-    return TRUE;
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {

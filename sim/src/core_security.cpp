@@ -351,6 +351,9 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
         s.closedTokens.insert(h);
         return TRUE;
     }
+    BOOL closed = FALSE;
+    if (d::CloseFile(hObject, &closed))
+        return closed;
     d::RecordMisuse(
         "CloseHandle of " +
         std::string(s.closedTokens.count(h) ? "a closed handle " : "an unknown handle ") +

@@ -91,6 +91,7 @@ void Reset() {
     detail::ResetRegistry();
     detail::ResetSecurity();
     detail::ResetMachine();
+    detail::ResetFiles();
     for (auto hook : ResetHooks())
         hook();
 }
@@ -159,6 +160,14 @@ const char* ApiName(Api api) {
         return "RegDeleteKeyA";
     case Api::RegEnumKey:
         return "RegEnumKeyExA";
+    case Api::CreateFile:
+        return "CreateFileA";
+    case Api::WriteFile:
+        return "WriteFile";
+    case Api::FlushFileBuffers:
+        return "FlushFileBuffers";
+    case Api::CloseHandle:
+        return "CloseHandle";
     }
     return "?";
 }

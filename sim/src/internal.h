@@ -52,5 +52,8 @@ void RecordMisuse(const std::string& line);
 void ResetRegistry();
 void ResetSecurity();
 void ResetMachine(); // memory, drives, process
+void ResetFiles();   // closes what the program left open
+// CloseHandle of a file handle: true, with the call's result in *result, when hFile is one.
+bool CloseFile(HANDLE hFile, BOOL* result);
 
 } // namespace sim::detail

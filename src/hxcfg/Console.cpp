@@ -1,26 +1,31 @@
 #include "hxcfg/Console.h"
 
-namespace {
-// Straight to the standard handle, with a Windows console program's CR LF line ends. The C
-// runtime's text mode would convert them too, but some systems then write a piece at a time,
-// which cost hxcfg more start-up time than all its registry reads.
-void WriteStd(DWORD nStdHandle, const char* pch, size_t cch) {
+BOOL WriteText(HANDLE hFile, const char* pch, size_t cch) {
+    // With a Windows console program's CR LF line ends, straight to the handle. The C runtime's
+    // text mode would convert them too, but some systems then write a piece at a time, which cost
+    // hxcfg more start-up time than all its registry reads; and its fclose reports success after
+    // a failed flush on some systems, which would leave half a file reported as written.
     CText crlf;
     for (size_t i = 0; i < cch; ++i) {
         if (pch[i] == '\n')
             crlf.AddChar('\r');
         crlf.AddChar(pch[i]);
     }
-    HANDLE hStd = GetStdHandle(nStdHandle);
     const char* p = crlf.Get();
     size_t cbLeft = crlf.Length();
     DWORD cbWritten = 0;
-    // Nothing more can be done when the output is refused: there is nowhere left to say so.
-    while (cbLeft > 0 && WriteFile(hStd, p, static_cast<DWORD>(cbLeft), &cbWritten, nullptr) &&
+    while (cbLeft > 0 && WriteFile(hFile, p, static_cast<DWORD>(cbLeft), &cbWritten, nullptr) &&
            cbWritten > 0) {
         p += cbWritten;
         cbLeft -= cbWritten;
     }
+    return cbLeft == 0;
+}
+
+namespace {
+// Nothing more can be done when the output is refused: there is nowhere left to say so.
+void WriteStd(DWORD nStdHandle, const char* pch, size_t cch) {
+    WriteText(GetStdHandle(nStdHandle), pch, cch);
 }
 } // namespace
 

@@ -6,3 +6,5 @@
 void PrintOut(const CText& text);
 // "hxcfg: " and the reason on one line: line breaks inside the reason become blanks.
 void PrintError(const char* pszReason);
+// Writes the text whole, with CR LF line ends; FALSE, with the system's error, when it could not.
+BOOL WriteText(HANDLE hFile, const char* pch, size_t cch);

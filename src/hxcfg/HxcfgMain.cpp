@@ -1,7 +1,6 @@
-#include <stdio.h>
-
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
+#include "hxcfg/RegFile.h"
 
 int DeliverUnapplied(const HxArgs& args, const CRegText& change) {
     CText text;
@@ -13,32 +12,7 @@ int DeliverUnapplied(const HxArgs& args, const CRegText& change) {
     if (args.pszRegFile == nullptr)
         return -1;
 
-    // Never over an existing file: it may be another machine's export.
-    FILE* pFile = fopen(args.pszRegFile, "rb");
-    if (pFile != nullptr) {
-        fclose(pFile);
-        CText error;
-        error.AddQuoted(args.pszRegFile).Add(" exists already: not overwritten");
-        PrintError(error.Get());
-        return kExitRefused;
-    }
-    pFile = fopen(args.pszRegFile, "w"); // text mode: the lines end as the system's do
-    BOOL bWritten =
-        pFile != nullptr && fwrite(text.Get(), 1, text.Length(), pFile) == text.Length();
-    if (pFile != nullptr && fclose(pFile) != 0)
-        bWritten = FALSE;
-    if (!bWritten) {
-        if (pFile != nullptr)
-            remove(args.pszRegFile); // no half a change left for someone to import
-        CText error;
-        error.AddQuoted(args.pszRegFile).Add(" could not be written");
-        PrintError(error.Get());
-        return kExitRefused;
-    }
-    CText out;
-    out.Add("Change written to ").AddQuoted(args.pszRegFile).AddChar('\n');
-    PrintOut(out);
-    return kExitDone;
+    return WriteNewFile(args.pszRegFile, text);
 }
 
 void PrintWritten(const CRegText& written, BOOL bComplete) {

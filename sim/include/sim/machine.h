@@ -110,6 +110,11 @@ enum class Api {
     WinHelp,
     RegDeleteKey,
     RegEnumKey,
+    // Files only: writes to the console's standard handles and the closing of tokens never fail.
+    CreateFile,
+    WriteFile,
+    FlushFileBuffers,
+    CloseHandle,
 };
 struct Fault {
     // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their
@@ -120,7 +125,7 @@ struct Fault {
     Api api;
     int nth = 0;       // 1-based among this api's calls that match; 0 = every matching call
     std::string key;   // registry: key path (relative to HKLM) must equal it, ignoring case;
-                       // drives: the root or device name; "" = any
+                       // drives: the root or device name; files: the path; "" = any
     std::string value; // registry: value name must equal it, ignoring case; "" = any
     DWORD error = ERROR_ACCESS_DENIED; // returned (registry) or set as last error
 };

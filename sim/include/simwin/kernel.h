@@ -30,9 +30,23 @@ HANDLE WINAPI GetCurrentProcess(void);
 // The console program's output: the host process's own standard output and error.
 #define STD_OUTPUT_HANDLE ((DWORD)-11)
 #define STD_ERROR_HANDLE ((DWORD)-12)
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 HANDLE WINAPI GetStdHandle(DWORD nStdHandle);
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
+
+// Files: a new one written whole, or deleted.
+#define ERROR_HANDLE_DISK_FULL 39L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_DISK_FULL 112L
+#define ERROR_SHARING_VIOLATION 32L
+#define CREATE_NEW 1
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL WINAPI FlushFileBuffers(HANDLE hFile);
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 HANDLE WINAPI GetCurrentThread(void);
 BOOL WINAPI CloseHandle(HANDLE hObject);
 

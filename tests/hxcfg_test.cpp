@@ -213,6 +213,15 @@ TEST_F(Hxcfg, DryRunTextOfARamDisk) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
 }
 
+// A value's text as regedit reads it back: a quote and a backslash each escaped by a backslash.
+// The store writes back the DosDevice it read, whatever it holds.
+TEST_F(Hxcfg, DryRunTextEscapesQuoteAndBackslash) {
+    SeedInstalled(0, 0, 0, 2 * kMiB, "\"\\");
+    HxcfgRun r = RunHxcfg({"pool", "max", "--dry-run"});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.out.find("\"DosDevice\"=\"\\\"\\\\\"\n"), std::string::npos) << r.out;
+}
+
 TEST_F(Hxcfg, RegFileIsWrittenOnceAndNeverOverwritten) {
     std::string path = ::testing::TempDir() + "hxcfg_test.reg";
     std::remove(path.c_str());

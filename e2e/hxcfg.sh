@@ -117,3 +117,18 @@ case_hxcfg_remove_status() {
     e2e_expect "an unknown option exits 2" "$HXCFG_STATUS" 2
     e2e_expect "with one line" "$(cat "$HXCFG_ERR")" 'hxcfg: unknown option: "--force"'
 }
+
+# A value the driver reads as a number, stored as text by hand: status names the value and its
+# type, and calls the disk not built.
+case_hxcfg_status_broken_value() {
+    hxcfg_install || return 1
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk 1M exits 0" "$HXCFG_STATUS" 0
+    wine reg add "HKLM\\$HX_KEY_PARAMETERS" /v DiskSize /t REG_SZ /d 67108864 /f >/dev/null 2>&1
+    hxcfg_run status
+    e2e_expect "status exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "status: the one reason" "$(hxcfg_reasons)" \
+        'DiskSize is stored as REG_SZ, not REG_DWORD'
+    e2e_expect "status shows the value as stored" "$(grep '^  DiskSize: ' "$HXCFG_OUT")" \
+        '  DiskSize: "67108864"'
+}

@@ -13,8 +13,7 @@ struct HxArgs {
     BOOL bHelp = FALSE;
     BOOL bDryRun = FALSE;
     const char* pszRegFile = nullptr; // --reg FILE
-    // ramdisk: the size in MiB; 0 when none was given (the whole budget). Saturates far above
-    // any 32-bit budget.
+    // ramdisk: the size in MiB, 1 to 4095; 0 when none was given (the whole budget).
     DWORD dwSizeMiB = 0;
     char cDrive = 0; // mirror: the drive letter, upper case
     HxPoolChoice pool = kPoolDefault;

@@ -46,6 +46,12 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
             SetFocusTo(target);
         return 0;
     }
+    case WM_NEXTDLGCTL:
+        // Only the form that names the control (lParam TRUE): the program never steps through
+        // the tab order this way.
+        if (LOWORD(lp) && IsDescendant(h, reinterpret_cast<HWND>(wp)))
+            FocusForDialogNavigation(reinterpret_cast<HWND>(wp));
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_NCDESTROY:
@@ -72,6 +78,7 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETFOCUS:
         case DM_GETDEFID:
         case WM_CLOSE:
+        case WM_NEXTDLGCTL:
         case WM_NCDESTROY:
             return DefDlgDefault(*pw, msg, wp, lp);
         case WM_INITDIALOG:
@@ -224,6 +231,9 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     }
     if (StillOpen(hDlg)) {
         ++st.unscripted;
+        // The user clicks into the dialog first, should it have lost the focus.
+        if (st.focus != hDlg && !IsDescendant(hDlg, st.focus))
+            SetFocusTo(hDlg);
         sim::ui::Dialog(hDlg).Esc();
     }
     Window* d = Find(hDlg);

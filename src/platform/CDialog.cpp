@@ -28,7 +28,10 @@ INT_PTR CDialog::DoModal() {
     AfxInitCommonControls();
     CWinApp* pApp = AfxGetApp();
     DWORD dwOuterContext = pApp ? pApp->m_dwHelpContext : 0;
-    HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : NULL;
+    // Without a parent the dialog belongs to the window the user is in, which the dialog
+    // manager disables for the run: a dialog without an owner would leave that window taking
+    // clicks behind it.
+    HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetOwnerWindow();
     INT_PTR nResult =
         ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -62,6 +65,10 @@ void CDialog::OnCancel() {
 
 void CDialog::EndDialog(INT_PTR nResult) {
     ::EndDialog(m_hWnd, nResult);
+}
+
+void CDialog::GotoDlgCtrl(HWND hWndCtrl) {
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hWndCtrl), TRUE);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {

@@ -10,13 +10,10 @@ ON_COMMAND(IDCANCEL, CDialog::OnCancel)
 END_MESSAGE_MAP(CDialog, CWnd)
 
 void AfxInitCommonControls() {
-    static BOOL s_bDone = FALSE;
-    if (s_bDone)
-        return;
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS;
-    s_bDone = ::InitCommonControlsEx(&icc);
+    // The list view and the up-down control are classes of the first common controls; the
+    // Ex form of this call came later and would keep the program from loading where it is
+    // missing (Windows NT 4.0 as installed).
+    ::InitCommonControls();
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)

@@ -137,7 +137,7 @@ const std::vector<HelpCall>& HelpCalls();
 // Every dialog created, in order (template id), and the one currently active.
 const std::vector<int>& DialogsRun();
 
-// The ICC_* classes asked for through InitCommonControlsEx, or-ed together.
-DWORD CommonControlsInitialised();
+// InitCommonControls has been called.
+bool CommonControlsInitialised();
 
 } // namespace sim::ui

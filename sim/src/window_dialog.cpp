@@ -123,12 +123,13 @@ Units UnitsOf(const sim::res::DialogTemplate& tmpl) {
     return hasFont ? Units{kDluBaseX, kDluBaseY} : Units{kSysBaseX, kSysBaseY};
 }
 
-// Where the dialog goes: centred, or relative to its owner's client area, and kept on the work
-// area, as the dialog manager does.
+// Where the dialog goes: centred, or with its client area at the template's position in its
+// owner's client area (the screen's without an owner), and kept on the work area, as the dialog
+// manager does.
 RECT PlaceDialog(const Window& dlg, const sim::res::DialogTemplate& tmpl, Units u) {
     RECT in = Insets(dlg);
     int ww = u.X(tmpl.cx) + in.left + in.right, wh = u.Y(tmpl.cy) + in.top + in.bottom;
-    POINT pos{u.X(tmpl.x), u.Y(tmpl.y)};
+    POINT pos{u.X(tmpl.x) - in.left, u.Y(tmpl.y) - in.top};
     if (tmpl.style & DS_CENTER) {
         pos = POINT{(kWorkArea.right - ww) / 2, (kWorkArea.bottom - wh) / 2};
     } else if (Window* o = Find(dlg.owner); o && !(tmpl.style & DS_ABSALIGN)) {

@@ -112,11 +112,7 @@ def check(exe, arch, table):
 
 
 def main():
-    if len(sys.argv) > 1:
-        dist = Path(sys.argv[1])
-    else:
-        major, minor, patch = exe_resources.project_version()
-        dist = ROOT / "dist" / ("HxSetup-%d.%d.%d" % (major, minor, patch))
+    dist = exe_resources.release_folder(sys.argv)
     table = read_table(ROOT / "scripts" / "imports.txt")
     exes = [(arch, exe) for arch in ("x64", "x86") for exe in sorted((dist / arch).glob("*.exe"))]
     if not exes:

@@ -312,6 +312,54 @@ case_pool_maximum() {
     expect_pool_only "$pool"
 }
 
+# "X Y" of window $1 on the screen.
+window_origin() {
+    local WIDTH HEIGHT X Y SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    echo "$X $Y"
+}
+
+# "open" while window $1 is mapped, else "gone".
+window_state() {
+    xdotool search --onlyvisible --name '.*' 2>/dev/null | grep -qx "$1" && echo open || echo gone
+}
+
+# The pool dialog is modal to the main dialog and opens over it: while it is open a click on the
+# main dialog's OK does nothing, and after its Cancel the main dialog is still there. Opened
+# again, Alt+M then Enter store the maximum from the keyboard alone.
+case_pool_modal() {
+    local id pool total max
+    total=$(e2e_total_phys)
+    max=$(e2e_max_pool_size "$total")
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    hx_click_du "$id" $HX_DU_EXTEND $HX_MAIN_DU
+    pool=$(e2e_window "Extend Halcyonix Maximum Size") || return 1
+    # Its template position 0, 0 is where its client area goes in the main dialog's; the X window
+    # of each is its client area.
+    e2e_expect "pool dialog's client area at the main dialog's" \
+        "$(window_origin "$pool")" "$(window_origin "$id")"
+    # A click that reached the main dialog's OK would end the run once the pool dialog closes
+    # (this Wine leaves the ended dialog on screen until then).
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    sleep 1
+    hx_screenshot root "$E2E_DIR/after-main-ok.png"
+    e2e_expect "pool dialog after a click on the main dialog's OK" "$(window_state "$pool")" open
+    hx_click_du "$pool" $HX_DU_POOL_CANCEL $HX_POOL_DU
+    hx_wait_window_gone "$pool" 10 || e2e_fail "the pool dialog did not close on Cancel"
+    sleep 1
+    e2e_expect "main dialog after the pool dialog's Cancel" "$(window_state "$id")" open
+
+    hx_click_du "$id" $HX_DU_EXTEND $HX_MAIN_DU
+    pool=$(e2e_window "Extend Halcyonix Maximum Size") || return 1
+    hx_key "$pool" alt+m Return
+    hx_wait_window_gone "$pool" 10 || e2e_fail "Alt+M then Enter left the pool dialog open"
+    hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
+    e2e_wait_exit
+    e2e_expect "no box" "$(e2e_box_texts)" ""
+    expect_pool_only "$max"
+}
+
 # A pool size above 75 % of memory, set by other means: the pool dialog opens showing 75 (the
 # up-down control holds its range and writes that into its box), and OK stores the pool size of
 # 75 %, with the memory figures following it; then OK writes it.

@@ -122,6 +122,13 @@ def project_version():
     return tuple(int(x) for x in m.groups())
 
 
+def release_folder(argv):
+    """The release folder named first in argv, else the one scripts/package makes."""
+    if len(argv) > 1:
+        return Path(argv[1])
+    return ROOT / "dist" / ("HxSetup-%d.%d.%d" % project_version())
+
+
 def local(tag):
     return tag.rsplit("}", 1)[-1]
 

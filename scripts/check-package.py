@@ -16,11 +16,7 @@ import exe_resources  # noqa: E402
 
 
 def main():
-    if len(sys.argv) > 1:
-        dist = Path(sys.argv[1])
-    else:
-        major, minor, patch = exe_resources.project_version()
-        dist = ROOT / "dist" / ("HxSetup-%d.%d.%d" % (major, minor, patch))
+    dist = exe_resources.release_folder(sys.argv)
     files = sorted(str(p.relative_to(dist)) for p in dist.rglob("*") if p.is_file())
     sums = {}
     lines = (dist / "SHA256SUMS").read_text().splitlines() if (dist / "SHA256SUMS").exists() else []

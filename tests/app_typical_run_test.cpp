@@ -32,6 +32,8 @@ TEST_F(TypicalRun, FromTheInstallersNoticeToTheRamDiskWritten) {
     sim::AddDrive(FixedDrive('D', 4096).Device("\\Device\\Harddisk1\\Partition2")); // 2 MiB
 
     sim::ui::OnDialog(IDD_HXSETUP_DIALOG, [](sim::ui::Dialog& d) {
+        // The notice is gone and nothing of ours is active: the main dialog has no owner.
+        EXPECT_EQ(GetWindow(d.hwnd(), GW_OWNER), nullptr);
         // 5. Every fixed drive below the 8 MiB budget, then the RAM disk of 8 MiB.
         EXPECT_EQ(d.Text(IDC_SYSTEM_MEMORY), "System Memory:    32 MB");
         EXPECT_EQ(d.Text(IDC_USABLE_MEMORY), "Usable Memory:     8 MB");

@@ -232,6 +232,32 @@ INSTANTIATE_TEST_SUITE_P(
                   false,
                   {"command 1 0x0"},
                   IDOK},
+        // Disabled, the push button drops the focus; with the focus nowhere the keys are
+        // system keys of the dialog, which it does not act on.
+        RouteCase{"Enter and Esc after the focused push button is disabled",
+                  [](Dialog& d) {
+                      d.Click(kApply);
+                      EnableWindow(GetDlgItem(d.hwnd(), kApply), FALSE);
+                      d.Enter();
+                      d.Esc();
+                  },
+                  false,
+                  false,
+                  {"command 103 0x0"},
+                  77},
+        RouteCase{"Enter after the focus moved on before the button was disabled",
+                  [](Dialog& d) {
+                      d.Click(kApply);
+                      SendMessageA(d.hwnd(), WM_NEXTDLGCTL, (WPARAM)GetDlgItem(d.hwnd(), kList),
+                                   TRUE);
+                      EnableWindow(GetDlgItem(d.hwnd(), kApply), FALSE);
+                      EXPECT_EQ(d.FocusId(), kList);
+                      d.Enter();
+                  },
+                  false,
+                  false,
+                  {"command 103 0x0", "command 1 0x0"},
+                  IDOK},
         RouteCase{"Esc", [](Dialog& d) { d.Esc(); }, false, false, {"command 2 0x0"}, IDCANCEL},
         RouteCase{"Esc even with Cancel disabled",
                   [](Dialog& d) { d.Esc(); },
@@ -429,8 +455,12 @@ TEST_F(WindowTest, NestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
     };
     hxt::ui::OnDialog(9200, [](Dialog& inner) {
         HWND outer = GetWindow(inner.hwnd(), GW_OWNER);
-        EXPECT_NE(outer, nullptr);
+        ASSERT_NE(outer, nullptr);
         EXPECT_FALSE(Dialog(outer).Enabled(0));
+        // The template's position, 0, 0, is where the client area goes in the owner's.
+        const POINT o = Dialog(outer).ClientOrigin(), i = inner.ClientOrigin();
+        EXPECT_EQ(i.x, o.x);
+        EXPECT_EQ(i.y, o.y);
         EXPECT_EQ(GetActiveWindow(), inner.hwnd());
         inner.Esc();
     });

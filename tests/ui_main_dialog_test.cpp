@@ -101,9 +101,16 @@ protected:
     }
 
     // Extend Pool Memory with the pool size dialog answered by `pool`.
+    // The pool dialog is modal to the main dialog: owned by it, which takes no input meanwhile.
     static void Extend(sim::ui::Dialog& d, std::function<void(sim::ui::Dialog&)> pool) {
-        sim::ui::OnDialog(IDD_POOLSIZE, pool);
+        const HWND hMain = d.hwnd();
+        sim::ui::OnDialog(IDD_POOLSIZE, [=](sim::ui::Dialog& p) {
+            EXPECT_EQ(GetWindow(p.hwnd(), GW_OWNER), hMain);
+            EXPECT_FALSE(d.Enabled(0)) << "main dialog while the pool dialog runs";
+            pool(p);
+        });
         d.Click(IDC_EXTEND_POOL);
+        EXPECT_TRUE(d.Enabled(0)) << "main dialog after the pool dialog";
     }
     static void ChooseMaximum(sim::ui::Dialog& p) {
         p.Click(IDC_POOL_MAXIMUM);
@@ -537,7 +544,15 @@ TEST_F(MainDialogTest, SelectAfterExtendDoesNothing) {
 TEST_F(MainDialogTest, CancelledPoolDialogChangesNothing) {
     Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg& dlg) {
         sim::ui::AdvanceClock(200);
-        Extend(d, [](sim::ui::Dialog& p) { p.Esc(); });
+        Extend(d, [&](sim::ui::Dialog& p) {
+            // The main dialog's own buttons do nothing until the pool dialog is closed.
+            d.Click(IDOK);
+            d.Click(IDC_EXTEND_POOL);
+            EXPECT_TRUE(d.IsOpen());
+            p.Esc();
+        });
+        EXPECT_EQ(sim::ui::DialogsRun(), (std::vector<int>{IDD_HXSETUP_DIALOG, IDD_POOLSIZE}));
+        EXPECT_TRUE(d.IsOpen());
         EXPECT_EQ(dlg.m_dwUsableMemory, 8 * kMiB);
         EXPECT_EQ(d.Text(IDC_USABLE_MEMORY), "Usable Memory:     8 MB");
         EXPECT_EQ(FillsOf(d.hwnd(), kStatusColour), 1u) << "only the start status";

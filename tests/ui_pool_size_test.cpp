@@ -145,6 +145,8 @@ TEST_P(PoolOpsTest, ButtonsFollowThePercentage) {
         EXPECT_EQ(d.SpinPos(IDC_POOL_SPIN), c.percent) << c.name;
         EXPECT_EQ(d.Text(IDC_POOL_PERCENT), std::to_string(c.percent)) << c.name;
         ExpectButtons(d, c.buttons, c.name);
+        // A button disabled under the focus hands it to the box; none is left without it.
+        EXPECT_EQ(d.FocusId(), IDC_POOL_PERCENT) << c.name;
         d.Esc();
     });
 }
@@ -317,6 +319,10 @@ struct CancelCase {
 
 const CancelCase kCancelCases[] = {
     {"Esc at once", [](sim::ui::Dialog&) {}, [](sim::ui::Dialog& d) { d.Esc(); }},
+    {"Esc after maximum", [](sim::ui::Dialog& d) { d.Click(IDC_POOL_MAXIMUM); },
+     [](sim::ui::Dialog& d) { d.Esc(); }},
+    {"Esc after default", [](sim::ui::Dialog& d) { d.Click(IDC_POOL_DEFAULT); },
+     [](sim::ui::Dialog& d) { d.Esc(); }},
     {"close box after maximum", [](sim::ui::Dialog& d) { d.Click(IDC_POOL_MAXIMUM); },
      [](sim::ui::Dialog& d) { d.CloseBox(); }},
     {"Cancel after default", [](sim::ui::Dialog& d) { d.Click(IDC_POOL_DEFAULT); },

@@ -8,13 +8,7 @@ extern "C" {
 #endif
 
 // ---- initialisation ----
-typedef struct tagINITCOMMONCONTROLSEX {
-    DWORD dwSize;
-    DWORD dwICC;
-} INITCOMMONCONTROLSEX, *LPINITCOMMONCONTROLSEX;
-#define ICC_LISTVIEW_CLASSES 0x00000001
-#define ICC_UPDOWN_CLASS 0x00000010
-BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
+void WINAPI InitCommonControls(void);
 
 // ---- class names ----
 #define WC_LISTVIEWA "SysListView32"

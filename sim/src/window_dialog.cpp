@@ -46,6 +46,12 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
             SetFocusTo(target);
         return 0;
     }
+    case WM_NEXTDLGCTL:
+        // Only the form that names the control (lParam TRUE): the program never steps through
+        // the tab order this way.
+        if (LOWORD(lp) && IsDescendant(h, reinterpret_cast<HWND>(wp)))
+            FocusForDialogNavigation(reinterpret_cast<HWND>(wp));
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_NCDESTROY:
@@ -72,6 +78,7 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETFOCUS:
         case DM_GETDEFID:
         case WM_CLOSE:
+        case WM_NEXTDLGCTL:
         case WM_NCDESTROY:
             return DefDlgDefault(*pw, msg, wp, lp);
         case WM_INITDIALOG:
@@ -116,12 +123,13 @@ Units UnitsOf(const sim::res::DialogTemplate& tmpl) {
     return hasFont ? Units{kDluBaseX, kDluBaseY} : Units{kSysBaseX, kSysBaseY};
 }
 
-// Where the dialog goes: centred, or relative to its owner's client area, and kept on the work
-// area, as the dialog manager does.
+// Where the dialog goes: centred, or with its client area at the template's position in its
+// owner's client area (the screen's without an owner), and kept on the work area, as the dialog
+// manager does.
 RECT PlaceDialog(const Window& dlg, const sim::res::DialogTemplate& tmpl, Units u) {
     RECT in = Insets(dlg);
     int ww = u.X(tmpl.cx) + in.left + in.right, wh = u.Y(tmpl.cy) + in.top + in.bottom;
-    POINT pos{u.X(tmpl.x), u.Y(tmpl.y)};
+    POINT pos{u.X(tmpl.x) - in.left, u.Y(tmpl.y) - in.top};
     if (tmpl.style & DS_CENTER) {
         pos = POINT{(kWorkArea.right - ww) / 2, (kWorkArea.bottom - wh) / 2};
     } else if (Window* o = Find(dlg.owner); o && !(tmpl.style & DS_ABSALIGN)) {
@@ -224,6 +232,9 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     }
     if (StillOpen(hDlg)) {
         ++st.unscripted;
+        // The user clicks into the dialog first, should it have lost the focus.
+        if (st.focus != hDlg && !IsDescendant(hDlg, st.focus))
+            SetFocusTo(hDlg);
         sim::ui::Dialog(hDlg).Esc();
     }
     Window* d = Find(hDlg);

@@ -400,11 +400,8 @@ BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
 
 // ---- common controls ----
 
-BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
-    if (!picce || picce->dwSize != sizeof(INITCOMMONCONTROLSEX))
-        return FALSE;
-    S().icc |= picce->dwICC;
-    return TRUE;
+void WINAPI InitCommonControls(void) {
+    S().commonControls = true;
 }
 
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {

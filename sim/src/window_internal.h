@@ -149,7 +149,7 @@ struct State {
     std::map<int, HICON> icons;
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
-    DWORD icc = 0;
+    bool commonControls = false;
     bool keyShift = false, keyCtrl = false, keyAlt = false;
     std::deque<sim::ui::BoxAnswer> boxAnswers;
 };

@@ -377,6 +377,10 @@ HWND WINAPI SetFocus(HWND hWnd) {
     return Find(old) ? old : nullptr;
 }
 
+HWND WINAPI GetFocus(void) {
+    return Find(S().focus) ? S().focus : nullptr;
+}
+
 HWND WINAPI GetActiveWindow(void) {
     State& st = S();
     for (auto it = st.modal.rbegin(); it != st.modal.rend(); ++it) {
@@ -421,6 +425,18 @@ HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
     default:
         return nullptr;
     }
+}
+
+// A child's parent, a pop-up's owner; none for any other window.
+HWND WINAPI GetParent(HWND hWnd) {
+    Window* w = Find(hWnd);
+    if (!w) {
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (w->style & WS_CHILD)
+        return w->parent;
+    return (w->style & WS_POPUP) ? w->owner : nullptr;
 }
 
 // ---- geometry ----

@@ -45,6 +45,13 @@ HWND KeyTarget(HWND dlg) {
     return dlg;
 }
 
+// Enter and Esc reach the dialog manager only as keys of the focus window. With the focus nowhere
+// they go to the active window as system keys, which a dialog does not act on.
+bool KeysReachDialog(HWND dlg) {
+    HWND f = S().focus;
+    return f && (f == dlg || IsDescendant(dlg, f));
+}
+
 } // namespace
 
 bool Dialog::IsOpen() const {
@@ -145,7 +152,7 @@ void Dialog::SetText(int id, const std::string& text) {
 }
 
 void Dialog::Enter() {
-    if (!Live(m_hwnd))
+    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
         return;
     HWND dlg = m_hwnd;
     HWND focus = S().focus;
@@ -169,7 +176,7 @@ void Dialog::Enter() {
 }
 
 void Dialog::Esc() {
-    if (!Live(m_hwnd))
+    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
         return;
     Send(m_hwnd, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(m_hwnd, IDCANCEL));
     Pump();

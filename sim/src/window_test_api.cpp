@@ -44,8 +44,8 @@ const std::vector<HelpCall>& HelpCalls() {
 const std::vector<int>& DialogsRun() {
     return S().dialogsRun;
 }
-DWORD CommonControlsInitialised() {
-    return S().icc;
+bool CommonControlsInitialised() {
+    return S().commonControls;
 }
 
 } // namespace sim::ui

@@ -10,13 +10,10 @@ ON_COMMAND(IDCANCEL, CDialog::OnCancel)
 END_MESSAGE_MAP(CDialog, CWnd)
 
 void AfxInitCommonControls() {
-    static BOOL s_bDone = FALSE;
-    if (s_bDone)
-        return;
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS;
-    s_bDone = ::InitCommonControlsEx(&icc);
+    // The list view and the up-down control are classes of the first common controls; the
+    // Ex form of this call came later and would keep the program from loading where it is
+    // missing (Windows NT 4.0 as installed).
+    ::InitCommonControls();
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -28,7 +25,10 @@ INT_PTR CDialog::DoModal() {
     AfxInitCommonControls();
     CWinApp* pApp = AfxGetApp();
     DWORD dwOuterContext = pApp ? pApp->m_dwHelpContext : 0;
-    HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : NULL;
+    // Without a parent the dialog belongs to the window the user is in, which the dialog
+    // manager disables for the run: a dialog without an owner would leave that window taking
+    // clicks behind it.
+    HWND hWndParent = m_pParentWnd ? m_pParentWnd->m_hWnd : AfxGetOwnerWindow();
     INT_PTR nResult =
         ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hWndParent,
                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -62,6 +62,10 @@ void CDialog::OnCancel() {
 
 void CDialog::EndDialog(INT_PTR nResult) {
     ::EndDialog(m_hWnd, nResult);
+}
+
+void CDialog::GotoDlgCtrl(HWND hWndCtrl) {
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hWndCtrl), TRUE);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {

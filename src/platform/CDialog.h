@@ -28,6 +28,9 @@ public:
     virtual void OnCancel();
 
     void EndDialog(INT_PTR nResult);
+    // Moves the focus to a control as the dialog manager's own navigation does (an edit box's
+    // text is selected).
+    void GotoDlgCtrl(HWND hWndCtrl);
 
     // The help topic of a dialog: dialog topics start here, then the template number.
     static const DWORD kHelpTopicBase = 0x20000;

@@ -1,6 +1,7 @@
 #include "platform/MessageBoxes.h"
 
 #include "platform/CWinApp.h"
+#include "platform/CWnd.h"
 
 int OwnerlessMessageBox(const char* pszText, const char* pszCaption, UINT nType) {
     return MessageBoxA(NULL, pszText, pszCaption, nType);
@@ -9,7 +10,7 @@ int OwnerlessMessageBox(const char* pszText, const char* pszCaption, UINT nType)
 int AfxMessageBox(const char* pszText, UINT nType) {
     if ((nType & MB_ICONMASK) == 0 && (nType & MB_TYPEMASK) == MB_OK)
         nType |= MB_ICONEXCLAMATION;
-    return MessageBoxA(GetActiveWindow(), pszText, AfxGetAppName(), nType);
+    return MessageBoxA(AfxGetOwnerWindow(), pszText, AfxGetAppName(), nType);
 }
 
 int DialogMessageBox(HWND hDialog, const char* pszText, const char* pszCaption, UINT nType) {

@@ -53,8 +53,17 @@ BOOL CPoolSizeDlg::OnInitDialog() {
 }
 
 void CPoolSizeDlg::EnableButtons(BOOL bDefault, BOOL bMaximum) {
-    GetDlgItem(IDC_POOL_DEFAULT).EnableWindow(bDefault);
-    GetDlgItem(IDC_POOL_MAXIMUM).EnableWindow(bMaximum);
+    EnableButton(IDC_POOL_DEFAULT, bDefault);
+    EnableButton(IDC_POOL_MAXIMUM, bMaximum);
+}
+
+void CPoolSizeDlg::EnableButton(int nID, BOOL bEnable) {
+    CWnd button = GetDlgItem(nID);
+    // A button pressed with its mnemonic or the mouse holds the focus. Disabled, it would drop
+    // it, and a dialog with no focus ignores Enter, Esc and Tab: the box takes it over first.
+    if (!bEnable && ::GetFocus() == button.m_hWnd)
+        GotoDlgCtrl(GetDlgItem(IDC_POOL_PERCENT));
+    button.EnableWindow(bEnable);
 }
 
 void CPoolSizeDlg::OnMaximum() {

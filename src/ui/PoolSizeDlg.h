@@ -34,4 +34,5 @@ protected:
 
 private:
     void EnableButtons(BOOL bDefault, BOOL bMaximum);
+    void EnableButton(int nID, BOOL bEnable);
 };

@@ -41,8 +41,8 @@ public:
                                        // then, unless the handler returned nonzero, the new
                                        // position (clamped to the range) set into the buddy
     void SetText(int id, const std::string& text); // the user replaces a box's text
-    void Enter();                                  // default push button (IDOK)
-    void Esc();                                    // IDCANCEL
+    void Enter(); // default push button (IDOK); nothing while no window has the focus
+    void Esc();   // IDCANCEL; nothing while no window has the focus
     void F1(bool shift = false, bool ctrl = false, bool alt = false);
     void CloseBox(); // the caption's close box (WM_SYSCOMMAND SC_CLOSE)
     void Minimise();
@@ -137,7 +137,7 @@ const std::vector<HelpCall>& HelpCalls();
 // Every dialog created, in order (template id), and the one currently active.
 const std::vector<int>& DialogsRun();
 
-// The ICC_* classes asked for through InitCommonControlsEx, or-ed together.
-DWORD CommonControlsInitialised();
+// InitCommonControls has been called.
+bool CommonControlsInitialised();
 
 } // namespace sim::ui

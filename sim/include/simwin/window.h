@@ -39,6 +39,7 @@ typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_CLOSE 0x0010
 #define WM_ERASEBKGND 0x0014
 #define WM_ICONERASEBKGND 0x0027
+#define WM_NEXTDLGCTL 0x0028
 #define WM_SETFONT 0x0030
 #define WM_QUERYDRAGICON 0x0037
 #define WM_NOTIFY 0x004E
@@ -165,6 +166,7 @@ BOOL WINAPI IsIconic(HWND hWnd);
 
 // ---- focus and window relations ----
 HWND WINAPI SetFocus(HWND hWnd);
+HWND WINAPI GetFocus(void);
 #define GW_HWNDFIRST 0
 #define GW_HWNDLAST 1
 #define GW_HWNDNEXT 2
@@ -172,6 +174,7 @@ HWND WINAPI SetFocus(HWND hWnd);
 #define GW_OWNER 4
 #define GW_CHILD 5
 HWND WINAPI GetWindow(HWND hWnd, UINT uCmd);
+HWND WINAPI GetParent(HWND hWnd);
 
 // ---- geometry ----
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);

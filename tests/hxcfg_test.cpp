@@ -141,6 +141,10 @@ TEST_F(Hxcfg, BothWaysLeaveTheSameRegistry) {
     };
     for (bool bInstalled : {false, true}) {
         for (const auto& c : choices) {
+            // Without the driver installed, the dialog's pool change installs it; hxcfg's
+            // changes only the pool (WritingCommandsEndWithTheVerdict).
+            if (!bInstalled && c.args[0] == "pool")
+                continue;
             SCOPED_TRACE(::testing::PrintToString(c.args) + (bInstalled ? " installed" : " fresh"));
             SetUp();
             if (bInstalled)
@@ -162,7 +166,9 @@ TEST_F(Hxcfg, BothWaysLeaveTheSameRegistry) {
 }
 
 TEST_F(Hxcfg, DryRunPrintsWhatTheRunWritesAndWritesNothing) {
-    for (const char* command : {"ramdisk", "pool", "remove"}) {
+    // The pool changed alone leaves the incomplete installation that the verdict finds.
+    const std::pair<const char*, int> commands[] = {{"ramdisk", 0}, {"pool", 1}, {"remove", 0}};
+    for (const auto& [command, exit] : commands) {
         SCOPED_TRACE(command);
         SetUp();
         sim::SeedDword(kParametersKey, "BreakOnEntry", 1); // an incomplete installation
@@ -177,8 +183,8 @@ TEST_F(Hxcfg, DryRunPrintsWhatTheRunWritesAndWritesNothing) {
         EXPECT_EQ(sim::Snapshot(), seed);
         args.pop_back();
         HxcfgRun real = RunHxcfg(args);
-        EXPECT_EQ(real.exit, 0) << real.err;
-        // The run lists what it wrote, after its summary.
+        EXPECT_EQ(real.exit, exit) << real.err;
+        // The run prints what the dry run does: its summary, and what it wrote.
         EXPECT_NE(real.out.find(dry.out), std::string::npos) << dry.out << "---\n" << real.out;
     }
 }

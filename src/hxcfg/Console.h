@@ -6,3 +6,5 @@
 void PrintOut(const CText& text);
 // "hxcfg: " and the reason on one line: line breaks inside the reason become blanks.
 void PrintError(const char* pszReason);
+// "hxcfg: WHAT HKEY_LOCAL_MACHINE\KEY (error N)".
+void PrintKeyError(const char* pszWhat, const char* pszKey, LONG lError);

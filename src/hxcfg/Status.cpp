@@ -132,7 +132,10 @@ void JudgeMirror(char cLetter, DWORD dwDrive, DWORD dwPartition, const DriveEntr
 }
 } // namespace
 
-int RunStatus() {
+namespace {
+// Everything status reads, and the verdict on it; with bFigures, what was read is shown before the
+// verdict.
+int Examine(BOOL bFigures) {
     CText out;
     CReasons reasons;
 
@@ -248,6 +251,8 @@ int RunStatus() {
     }
     FreeDriveList(pDrives);
 
+    if (!bFigures)
+        out.Clear();
     if (reasons.Count() == 0) {
         out.AddLine("Verdict: the disk will be built at the next start");
     } else {
@@ -256,4 +261,13 @@ int RunStatus() {
     }
     PrintOut(out);
     return reasons.Count() == 0 ? kExitDone : kExitNotBuilt;
+}
+} // namespace
+
+int PrintVerdict() {
+    return Examine(FALSE);
+}
+
+int RunStatus() {
+    return Examine(TRUE);
 }

@@ -3,13 +3,13 @@
 // plan is applied, so the registry ends exactly as the dialog would leave it.
 #include <string.h>
 
-#include "app/IsAdministrator.h"
 #include "budget/MemoryBudget.h"
 #include "config/DriverConfig.h"
 #include "config/RegistryLayout.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Registry.h"
+#include "rights/IsAdministrator.h"
 
 namespace {
 const DWORD kMiB = 1048576;

@@ -1,12 +1,12 @@
 // hxcfg remove: the driver's service key with everything below it, its event log source, and its
 // group in the service group order, whatever of them is there. The pool size stays: the system
 // may have been tuned for it.
-#include "app/IsAdministrator.h"
 #include "config/RegistryLayout.h"
 #include "config/ServiceGroupList.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Registry.h"
+#include "rights/IsAdministrator.h"
 
 namespace {
 // Whether the key is there to delete; FALSE, after the line that says so, when that cannot be

@@ -105,7 +105,7 @@ case_hxcfg_remove_status() {
     hxcfg_run remove
     e2e_expect "remove exits 0" "$HXCFG_STATUS" 0
     e2e_expect "remove: the pool size stays" "$(grep '^NonPagedPoolSize' "$HXCFG_OUT")" \
-        "NonPagedPoolSize: 0, left as it is"
+        "NonPagedPoolSize: 0, the system's default"
     hxcfg_run status
     e2e_expect "status exits 1" "$HXCFG_STATUS" 1
     e2e_expect "status: the reasons" "$(hxcfg_reasons)" "$(printf '%s\n' 'no service key' \
@@ -131,4 +131,27 @@ case_hxcfg_status_broken_value() {
         'DiskSize is stored as REG_SZ, not REG_DWORD'
     e2e_expect "status shows the value as stored" "$(grep '^  DiskSize: ' "$HXCFG_OUT")" \
         '  DiskSize: "67108864"'
+}
+
+# The README's removal recipe, in either order, after the pool and a RAM disk were configured:
+# nothing of the driver stays, and the pool is at its default.
+case_hxcfg_removal_recipe() {
+    local order
+    hxcfg_install || return 1
+    for order in "remove,pool default" "pool default,remove"; do
+        hxcfg_run pool max
+        e2e_expect "$order: pool max, the driver not installed, exits 0" "$HXCFG_STATUS" 0
+        hxcfg_run ramdisk
+        e2e_expect "$order: ramdisk exits 0" "$HXCFG_STATUS" 0
+        # Word splitting makes the commands' arguments.
+        # shellcheck disable=SC2086
+        hxcfg_run ${order%%,*}
+        e2e_expect "$order: the first exits 0" "$HXCFG_STATUS" 0
+        # shellcheck disable=SC2086
+        hxcfg_run ${order##*,}
+        e2e_expect "$order: the second exits 0" "$HXCFG_STATUS" 0
+        e2e_expect "$order: no error" "$(cat "$HXCFG_ERR")" ""
+        e2e_read_registry
+        expect_untouched
+    done
 }

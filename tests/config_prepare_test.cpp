@@ -139,6 +139,12 @@ TEST_F(PrepareSystem, ListLengthsAroundTheWorkArea) {
     } cases[] = {
         {1014, true, nullptr}, // the new list fills the area exactly
         {1015, false, "Error, couldn't write to Service Group Order"},
+        // Only the final empty string, then "filter" with its NUL, then "filter" alone, would
+        // stand past the area.
+        {1016, false, "Error, couldn't write to Service Group Order"},
+        {1017, false, "Error, couldn't write to Service Group Order"},
+        {1022, false, "Error, couldn't write to Service Group Order"},
+        {1023, false, "Error, couldn't write to Service Group Order"},
         {1024, false, "Error, couldn't write to Service Group Order"},
         {1025, false, "Warning, unable to query service group order"},
     };

@@ -30,8 +30,9 @@ inline std::string WithoutCarriageReturns(const std::string& text) {
             EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "a lone CR at " << i;
             continue;
         }
-        if (text[i] == '\n')
+        if (text[i] == '\n') {
             EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "a line ending in a bare LF at " << i;
+        }
         out += text[i];
     }
     return out;

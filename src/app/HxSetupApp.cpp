@@ -77,11 +77,7 @@ BOOL CHxSetupApp::InitInstance() {
 
     m_memStatus.dwLength = sizeof m_memStatus;
     GlobalMemoryStatus(&m_memStatus);
-    // Byte counts are 32-bit: a 64-bit system with 4 GiB or more reports a larger figure, which
-    // must saturate rather than wrap to a small one.
-    DWORD dwTotalPhys = m_memStatus.dwTotalPhys > 0xFFFFFFFFu
-                            ? 0xFFFFFFFFu
-                            : static_cast<DWORD>(m_memStatus.dwTotalPhys);
+    DWORD dwTotalPhys = TotalPhysBytes(m_memStatus);
     if (!CalcStartupUsableMemory(dwTotalPhys, m_dwStartPoolSize, &m_dwUsableMemory)) {
         OwnerlessMessageBox("Your system must be configured with at\nleast 16MB of RAM memory to "
                             "use Halcyonix",

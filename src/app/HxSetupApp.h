@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "app/IsAdministrator.h"
 #include "drives/DriveEntry.h"
 #include "platform/CWinApp.h"
+#include "rights/IsAdministrator.h"
 
 class CHxSetupApp : public CWinApp {
 public:

@@ -7,6 +7,10 @@ const DWORD kMemoryOutsidePool = 16777216;
 const LONGLONG kMinPercentMemoryTerm = 157286400;
 } // namespace
 
+DWORD TotalPhysBytes(const MEMORYSTATUS& status) {
+    return status.dwTotalPhys > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(status.dwTotalPhys);
+}
+
 DWORD CalcUsableMemory(DWORD dwTotalPhys, DWORD dwPoolSize) {
     if (dwPoolSize != 0) {
         // A pool smaller than the reserve leaves nothing for the disk; the unsigned difference

@@ -15,6 +15,10 @@ const int kMaxPoolPercent = 75;
 // Every megabyte figure shown to the user divides by this.
 const DWORD kDisplayMegabyte = 1024000;
 
+// The total physical memory the system reports, as a byte count: a 64-bit system with 4 GiB or
+// more reports a larger figure, which saturates rather than wrapping to a small one.
+DWORD TotalPhysBytes(const MEMORYSTATUS& status);
+
 // The budget for a pool size; 0 means the system chooses its default pool.
 DWORD CalcUsableMemory(DWORD dwTotalPhys, DWORD dwPoolSize);
 

@@ -1,18 +1,32 @@
 // CDriverConfig: the one in-memory image of the driver's registry state, and the operations
-// that prepare the system keys, read the installed configuration and write it back.
+// that prepare the system keys, read the installed configuration and write it back. Each writing
+// operation first makes a plan of its registry steps, which is then applied.
 #pragma once
 
 #include <windows.h>
 
+#include "config/RegistryPlan.h"
 #include "drives/DriveEntry.h"
 
 class CDriverConfig {
 public:
     CDriverConfig();
 
+    // The preparation of the system keys, made and applied.
     BOOL PrepareSystem();
     BOOL ReadInstalledConfig();
+    // The record written back, planned and applied.
     BOOL WriteConfig(BOOL bSkipPoolSize);
+
+    // Reads what preparation needs and adds its steps to the plan; FALSE, after the report that
+    // says why, when the system cannot be prepared.
+    BOOL PlanPreparation(CRegPlan* pPlan);
+    // The record's steps: the pool size unless skipped, then the driver's keys.
+    void PlanWrite(BOOL bSkipPoolSize, CRegPlan* pPlan) const;
+    // The pool size's steps only.
+    void PlanPoolSize(CRegPlan* pPlan) const;
+    // The pool size as the system has it, into NonPagedPoolSize; FALSE after the report.
+    BOOL ReadPoolSize();
     BOOL ReadDwordValue(HKEY hKey, const char* pszName, DWORD* pdwField);
 
     // The user's choice of a drive from the candidate list: the driver starts at the next boot
@@ -22,9 +36,8 @@ public:
     // when it did.
     BOOL FitRamDiskToBudget(DWORD dwUsableMemory);
 
-    // Keys, each open only inside the operation that uses it.
+    // Keys, each open only inside the operation that uses it, or handed on to its plan.
     HKEY hMemoryKey;
-    HKEY hEventSourceKey;
     HKEY hGroupOrderKey;
     HKEY hServiceKey;
     HKEY hParametersKey;
@@ -39,31 +52,21 @@ public:
     DWORD DebugLevel;
     char DosDevice[8]; // drive letter and colon
 
-    // A dry run of the writing operations: every value is reported as written and none reaches
-    // the registry, and a key to be created is only named. Reads are real.
-    BOOL bPlanOnly;
-
     // Working fields of the registry operations; meaningless between operations.
     DWORD cbString;
     DWORD cbValue;
     DWORD dwValueType;
-    DWORD dwDisposition;
     BOOL bAllRead;
     LONG lLastError;
     LONG lOpenStatus;
 
 private:
-    BOOL PrepareServiceGroupOrder();
-    BOOL RegisterEventSource();
+    BOOL PlanServiceGroupOrder(CRegPlan* pPlan);
+    static void PlanEventSource(CRegPlan* pPlan);
 
-    // Each registry step keeps its result code in lLastError and reports success.
+    // Keeps its result code in lLastError and reports success.
     BOOL OpenKey(const char* pszPath, HKEY* phKey);
-    BOOL CreateKey(const char* pszPath, const char* pszClass, HKEY* phKey);
-    BOOL SetValue(HKEY hKey, const char* pszName, DWORD dwType, const void* pData, DWORD cbData);
-    BOOL SetDword(HKEY hKey, const char* pszName, DWORD dwValue);
-    // The path of one of the record's open keys.
-    const char* PathOf(HKEY hKey) const;
-    // Closes an open key and forgets its handle; a key only named in a dry run has none.
+    // Closes an open key and forgets its handle.
     static void CloseKey(HKEY* phKey);
     // The configuration store's own error: a box in the dialog program.
     static void ShowErrorBox(const char* pszText);

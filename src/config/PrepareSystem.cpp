@@ -7,9 +7,15 @@
 namespace {
 const DWORD kListArea = 1024;
 const char kMsgEventSource[] = "Error, unable to register Halcyonix with event logger";
+const char kMsgListNotWritten[] = "Error, couldn't write to Service Group Order";
 } // namespace
 
 BOOL CDriverConfig::PrepareSystem() {
+    CRegPlan plan;
+    return PlanPreparation(&plan) && plan.Apply();
+}
+
+BOOL CDriverConfig::ReadPoolSize() {
     if (!OpenKey(HX_KEY_MEMORY_MANAGEMENT, &hMemoryKey)) {
         ShowErrorBox("Fatal Error\n Unable to open session manager key");
         return FALSE;
@@ -21,11 +27,17 @@ BOOL CDriverConfig::PrepareSystem() {
         ShowErrorBox("Fatal Error\n Unable to query session manager");
         return FALSE;
     }
-
-    return PrepareServiceGroupOrder() && RegisterEventSource();
+    return TRUE;
 }
 
-BOOL CDriverConfig::PrepareServiceGroupOrder() {
+BOOL CDriverConfig::PlanPreparation(CRegPlan* pPlan) {
+    if (!ReadPoolSize() || !PlanServiceGroupOrder(pPlan))
+        return FALSE;
+    PlanEventSource(pPlan);
+    return TRUE;
+}
+
+BOOL CDriverConfig::PlanServiceGroupOrder(CRegPlan* pPlan) {
     BYTE abList[kListArea];
     BYTE abResult[kListArea];
 
@@ -37,37 +49,36 @@ BOOL CDriverConfig::PrepareServiceGroupOrder() {
     lLastError = RegQueryValueExA(hGroupOrderKey, "List", nullptr, &dwValueType, abList, &cbString);
     if (lLastError != ERROR_SUCCESS) {
         // A list longer than the area fails here too; "Warning" or not, preparation stops.
-        ReportFailure(kReportStoreWarning, "Warning, unable to query service group order");
         CloseKey(&hGroupOrderKey);
+        ReportFailure(kReportStoreWarning, "Warning, unable to query service group order");
         return FALSE;
     }
 
     GroupListResult result =
         InsertGroupBeforeFilter(abList, cbString, abResult, sizeof abResult, &cbValue);
-    BOOL bWritten = result == kGroupInserted &&
-                    SetValue(hGroupOrderKey, "List", REG_MULTI_SZ, abResult, cbValue);
-    CloseKey(&hGroupOrderKey);
-    if (result == kGroupAlreadyListed || result == kNoFilterGroup || bWritten)
+    if (result == kGroupInserted) {
+        // Written through the key just read, which the plan now holds.
+        pPlan->AdoptKey(HX_KEY_GROUP_ORDER, hGroupOrderKey);
+        hGroupOrderKey = NULL;
+        pPlan->OnFailure(kReportStoreWarning, kMsgListNotWritten);
+        pPlan->SetValue("List", REG_MULTI_SZ, abResult, cbValue);
+        pPlan->CloseKey();
         return TRUE;
-    // Refused or failed: a list too long for the area is never written, since every later
-    // query of it would fail and stop the program.
-    ReportFailure(kReportStoreWarning, "Error, couldn't write to Service Group Order");
+    }
+    CloseKey(&hGroupOrderKey);
+    if (result == kGroupAlreadyListed || result == kNoFilterGroup)
+        return TRUE;
+    // A list too long for the area is never written, since every later query of it would fail
+    // and stop the program.
+    ReportFailure(kReportStoreWarning, kMsgListNotWritten);
     return FALSE;
 }
 
-BOOL CDriverConfig::RegisterEventSource() {
-    if (!CreateKey(HX_KEY_EVENT_SOURCE, HX_CLASS_EVENT_SOURCE, &hEventSourceKey)) {
-        ShowErrorBox(kMsgEventSource);
-        return FALSE;
-    }
+void CDriverConfig::PlanEventSource(CRegPlan* pPlan) {
     static const char kMessageFile[] = HX_EVENT_MESSAGE_FILE; // 40 bytes with the NUL
-    if (!SetDword(hEventSourceKey, "TypesSupported", HX_TYPES_SUPPORTED) ||
-        !SetValue(hEventSourceKey, "EventMessageFile", REG_EXPAND_SZ, kMessageFile,
-                  sizeof kMessageFile)) {
-        ShowErrorBox(kMsgEventSource);
-        CloseKey(&hEventSourceKey);
-        return FALSE;
-    }
-    CloseKey(&hEventSourceKey);
-    return TRUE;
+    pPlan->OnFailure(kReportStoreError, kMsgEventSource);
+    pPlan->CreateKey(HX_KEY_EVENT_SOURCE, HX_CLASS_EVENT_SOURCE);
+    pPlan->SetDword("TypesSupported", HX_TYPES_SUPPORTED);
+    pPlan->SetValue("EventMessageFile", REG_EXPAND_SZ, kMessageFile, sizeof kMessageFile);
+    pPlan->CloseKey();
 }

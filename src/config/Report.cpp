@@ -11,8 +11,3 @@ IReport& Active() {
 void ReportFailure(ReportKind kind, const char* pszText) {
     Active().Report(kind, pszText);
 }
-
-void ReportWritten(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
-                   DWORD cbData) {
-    Active().Written(pszKey, pszName, dwType, pbData, cbData);
-}

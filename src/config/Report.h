@@ -13,12 +13,6 @@ enum ReportKind {
 class IReport {
 public:
     virtual void Report(ReportKind kind, const char* pszText) = 0;
-    // A value the store has written, below HKEY_LOCAL_MACHINE: the console companion lists what
-    // a failed run left behind.
-    virtual void Written(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
-                         DWORD cbData) {
-        (void)pszKey, (void)pszName, (void)dwType, (void)pbData, (void)cbData;
-    }
 
 protected:
     ~IReport() = default;
@@ -31,5 +25,3 @@ IReport& DefaultReport();
 extern IReport* g_pReport;
 
 void ReportFailure(ReportKind kind, const char* pszText);
-void ReportWritten(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
-                   DWORD cbData);

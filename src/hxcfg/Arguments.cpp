@@ -166,6 +166,7 @@ const char* UsageText() {
            "  --reg FILE       write that text to FILE (a new file) instead of applying it\n"
            "  -h, --help, /?   this text\n"
            "\n"
-           "Exit status: 0 done (status: the disk will be built), 1 status found reasons why\n"
-           "it will not, 2 usage error, 3 refused on this machine, 4 a registry write failed.\n";
+           "Exit status: 0 done (status: the disk will be built), 1 status, or ramdisk, mirror\n"
+           "or pool after writing, found reasons why it will not, 2 usage error, 3 refused on\n"
+           "this machine, 4 a registry write failed.\n";
 }

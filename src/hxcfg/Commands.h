@@ -2,13 +2,15 @@
 // and returns the program's exit status.
 #pragma once
 
+#include "config/RegistryPlan.h"
 #include "hxcfg/Arguments.h"
 #include "hxcfg/ConsoleReport.h"
 #include "hxcfg/RegText.h"
 
 enum HxExit {
-    kExitDone = 0,        // done; for status, the disk will be built
-    kExitNotBuilt = 1,    // status found reasons why the disk will not be built
+    kExitDone = 0, // done; for status and a configuring command, the disk will be built
+    // status, or a configuring command after writing, found reasons why the disk will not be built
+    kExitNotBuilt = 1,
     kExitUsage = 2,       // the command line is wrong; nothing written
     kExitRefused = 3,     // this machine refuses the change; nothing written
     kExitWriteFailed = 4, // a write failed; what was written before it stays
@@ -21,11 +23,15 @@ int PrintVerdict();
 int RunConfigure(const HxArgs& args, CConsoleReport& report);
 int RunRemove(const HxArgs& args);
 
-// The first stage's end for a writing command: --dry-run prints the change, --reg FILE writes it
-// to a new file. Returns the exit status then, or -1 when the change is to be applied.
-int DeliverUnapplied(const HxArgs& args, const CRegText& change);
-// After the second stage: what was written, and on failure that the rest was not.
-void PrintWritten(const CRegText& written, BOOL bComplete);
+// The plan's first nSteps steps as REGEDIT4 entries.
+void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText);
+// The end of a writing command's first stage, the plan made: --dry-run prints the summary and the
+// change, --reg FILE writes the change to a new file. Returns the exit status then, or -1 when
+// the plan is to be applied.
+int DeliverUnapplied(const HxArgs& args, const CText& summary, const CRegPlan& plan);
+// The second stage: the summary, the plan applied, and what it wrote; on failure, what stays.
+// FALSE after a failure.
+BOOL ApplyPlan(const CText& summary, CRegPlan* pPlan);
 
 // The entry point: argv[0] is the program's name. The host build's tests call it in-process.
 int HxcfgMain(int argc, char** argv);

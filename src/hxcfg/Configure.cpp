@@ -1,15 +1,16 @@
 // hxcfg ramdisk, mirror and pool: the dialog's choices without the dialog. The whole change is
-// computed and checked first, before anything is written; then it is applied with the dialog's
-// own operations, so the registry ends exactly as the dialog would leave it.
+// planned and checked first, before anything is written, by the dialog's own operations; then the
+// plan is applied, so the registry ends exactly as the dialog would leave it.
 #include <string.h>
 
-#include "app/IsAdministrator.h"
 #include "budget/MemoryBudget.h"
 #include "config/DriverConfig.h"
+#include "config/RegistryLayout.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/MirrorDevice.h"
 #include "hxcfg/Registry.h"
+#include "rights/IsAdministrator.h"
 
 namespace {
 const DWORD kMiB = 1048576;
@@ -146,48 +147,50 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
 int RunConfigure(const HxArgs& args, CConsoleReport& report) {
     if (!IsAdministrator())
         return Refuse("you must be an administrator to configure Halcyonix");
+
+    // Stage 1: the plan. Every refusal comes here, before anything is written.
+    CDriverConfig config;
+    CRegPlan plan;
+    // The pool alone where the driver has no service key, never configured or removed:
+    // preparing the system and writing the record would install the driver again. A key that
+    // merely failed to open must not be taken for one that is not there.
+    LONG lService = args.verb == kVerbPool ? KeyOpenResult(HX_KEY_SERVICE) : ERROR_SUCCESS;
+    if (lService != ERROR_SUCCESS && lService != ERROR_FILE_NOT_FOUND) {
+        PrintKeyError("cannot open", HX_KEY_SERVICE, lService);
+        return kExitRefused;
+    }
+    BOOL bPoolOnly = args.verb == kVerbPool && lService == ERROR_FILE_NOT_FOUND;
+    if (bPoolOnly ? !config.ReadPoolSize() : !config.PlanPreparation(&plan))
+        return kExitRefused;
+    if (!bPoolOnly)
+        config.ReadInstalledConfig();
+
+    DWORD dwTotalPhys = TotalPhys();
+    DWORD dwBudget = 0;
+    if (!CalcStartupUsableMemory(dwTotalPhys, config.NonPagedPoolSize, &dwBudget))
+        return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
+
     Choice choice;
     CText out;
-    {
-        // Stage 1: the dialog's own operations as a dry run. The change is what they report as
-        // written; every refusal comes here, before anything is written.
-        CConsoleReport plan;
-        CDriverConfig planned;
-        planned.bPlanOnly = TRUE;
-        if (!planned.PrepareSystem())
-            return kExitRefused;
-        planned.ReadInstalledConfig();
-
-        DWORD dwTotalPhys = TotalPhys();
-        DWORD dwBudget = 0;
-        if (!CalcStartupUsableMemory(dwTotalPhys, planned.NonPagedPoolSize, &dwBudget))
-            return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
-
-        int nExit = args.verb == kVerbRamDisk  ? ChooseRamDisk(args, dwBudget, plan, &choice, &out)
-                    : args.verb == kVerbMirror ? ChooseMirror(args, dwBudget, plan, &choice, &out)
-                                               : ChoosePool(args, dwTotalPhys, &choice, &out);
-        if (nExit != kExitDone)
-            return nExit;
-        if (ApplyChoice(choice, &planned)) {
-            out.Add("RAM disk S: resized to ").AddDword(planned.DiskSize);
-            out.AddLine(" bytes, the new budget");
-        }
-        if (!planned.WriteConfig(FALSE))
-            return kExitRefused;
-        nExit = DeliverUnapplied(args, plan.WrittenText());
-        if (nExit >= 0)
-            return nExit;
+    int nExit = args.verb == kVerbRamDisk  ? ChooseRamDisk(args, dwBudget, report, &choice, &out)
+                : args.verb == kVerbMirror ? ChooseMirror(args, dwBudget, report, &choice, &out)
+                                           : ChoosePool(args, dwTotalPhys, &choice, &out);
+    if (nExit != kExitDone)
+        return nExit;
+    if (ApplyChoice(choice, &config)) {
+        out.Add("RAM disk S: resized to ").AddDword(config.DiskSize);
+        out.AddLine(" bytes, the new budget");
     }
+    if (bPoolOnly)
+        config.PlanPoolSize(&plan);
+    else
+        config.PlanWrite(FALSE, &plan);
+    nExit = DeliverUnapplied(args, out, plan);
+    if (nExit >= 0)
+        return nExit;
 
-    // Stage 2: the same operations, written.
-    PrintOut(out);
-    CDriverConfig config;
-    BOOL bDone = config.PrepareSystem();
-    if (bDone) {
-        config.ReadInstalledConfig();
-        ApplyChoice(choice, &config);
-        bDone = config.WriteConfig(FALSE);
-    }
-    PrintWritten(report.WrittenText(), bDone);
-    return bDone ? kExitDone : kExitWriteFailed;
+    // Stage 2: the plan applied, and what the driver will make of it.
+    if (!ApplyPlan(out, &plan))
+        return kExitWriteFailed;
+    return bPoolOnly ? kExitDone : PrintVerdict();
 }

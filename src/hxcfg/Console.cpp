@@ -48,3 +48,10 @@ void PrintError(const char* pszReason) {
     line.AddChar('\n');
     WriteStd(STD_ERROR_HANDLE, line.Get(), line.Length());
 }
+
+void PrintKeyError(const char* pszWhat, const char* pszKey, LONG lError) {
+    CText reason;
+    reason.Add(pszWhat).Add(" HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" (error ");
+    reason.AddDword(static_cast<DWORD>(lError)).AddChar(')');
+    PrintError(reason.Get());
+}

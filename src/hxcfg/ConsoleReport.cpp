@@ -7,11 +7,6 @@ void CConsoleReport::Report(ReportKind, const char* pszText) {
     ++m_nReported;
 }
 
-void CConsoleReport::Written(const char* pszKey, const char* pszName, DWORD dwType,
-                             const BYTE* pbData, DWORD cbData) {
-    m_written.SetValue(pszKey, pszName, dwType, pbData, cbData);
-}
-
 namespace {
 class CStderrReport final : public IReport {
 public:

@@ -16,7 +16,7 @@ int Refuse(const char* pszPath, const char* pszWhat, DWORD dwError) {
 }
 } // namespace
 
-int WriteNewFile(const char* pszPath, const CText& text) {
+int WriteNewFile(const char* pszPath, const CText& text, const CText& summary) {
     // Never over an existing file, which may be another machine's export: CREATE_NEW tests and
     // creates in one step.
     HANDLE hFile =
@@ -42,7 +42,7 @@ int WriteNewFile(const char* pszPath, const CText& text) {
         return Refuse(pszPath, " could not be written, and is deleted", dwError);
     }
     CText out;
-    out.Add("Change written to ").AddQuoted(pszPath).AddChar('\n');
+    out.Add(summary).Add("Change written to ").AddQuoted(pszPath).AddChar('\n');
     PrintOut(out);
     return kExitDone;
 }

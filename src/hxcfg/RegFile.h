@@ -3,7 +3,8 @@
 
 #include "hxcfg/Text.h"
 
-// Writes the text to a new file with CR LF line ends and says so on stdout: kExitDone. An
+// Writes the text to a new file with CR LF line ends and says so on stdout, after the summary of
+// the change: kExitDone. An
 // existing file is never replaced, and a file that could not be written, flushed and closed is
 // deleted: kExitRefused, after one line that says why.
-int WriteNewFile(const char* pszPath, const CText& text);
+int WriteNewFile(const char* pszPath, const CText& text, const CText& summary);

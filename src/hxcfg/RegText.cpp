@@ -77,6 +77,11 @@ void CRegText::SetDword(const char* pszKey, const char* pszName, DWORD dwValue) 
     SetValue(pszKey, pszName, REG_DWORD, ab, sizeof ab);
 }
 
+void CRegText::CreateKey(const char* pszKey) {
+    Heading(pszKey, FALSE);
+    ++m_nEntries;
+}
+
 void CRegText::DeleteKey(const char* pszKey) {
     Heading(pszKey, TRUE);
     ++m_nEntries;

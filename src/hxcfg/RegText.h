@@ -15,6 +15,8 @@ public:
     void SetValue(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
                   DWORD cbData);
     void SetDword(const char* pszKey, const char* pszName, DWORD dwValue);
+    // A key that is created, or left as it is when it exists.
+    void CreateKey(const char* pszKey);
     void DeleteKey(const char* pszKey);
     void DeleteValue(const char* pszKey, const char* pszName);
 

@@ -1,5 +1,6 @@
 #include "hxcfg/Registry.h"
 
+#include "budget/MemoryBudget.h"
 #include "config/RegistryLayout.h"
 
 LONG ReadValue(const char* pszKey, const char* pszName, DWORD* pdwType, BYTE* pbData,
@@ -39,7 +40,7 @@ DWORD TotalPhys() {
     MEMORYSTATUS status;
     status.dwLength = sizeof status;
     GlobalMemoryStatus(&status);
-    return status.dwTotalPhys > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<DWORD>(status.dwTotalPhys);
+    return TotalPhysBytes(status);
 }
 
 void ReadGroupList(GroupList* pList) {

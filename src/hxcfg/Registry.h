@@ -13,7 +13,7 @@ BOOL KeyPresent(const char* pszKey);
 // The result of opening the key for reading: ERROR_FILE_NOT_FOUND when it is not there.
 LONG KeyOpenResult(const char* pszKey);
 
-// Total physical memory as a 32-bit byte count: 4 GiB or more saturates rather than wraps.
+// Total physical memory as the dialog counts it.
 DWORD TotalPhys();
 
 // The service group list, as preparation reads it into its 1024-byte area.

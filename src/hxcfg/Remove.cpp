@@ -1,21 +1,14 @@
-// hxcfg remove: the driver's service key with its Parameters, its event log source, and its
-// group in the service group order. The pool size stays: the system may have been tuned for it.
-#include "app/IsAdministrator.h"
+// hxcfg remove: the driver's service key with everything below it, its event log source, and its
+// group in the service group order, whatever of them is there. The pool size stays: the system
+// may have been tuned for it.
 #include "config/RegistryLayout.h"
 #include "config/ServiceGroupList.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Registry.h"
+#include "rights/IsAdministrator.h"
 
 namespace {
-int Failed(const char* pszWhat, const char* pszKey, LONG lError) {
-    CText reason;
-    reason.Add(pszWhat).Add(" HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" (error ");
-    reason.AddDword(static_cast<DWORD>(lError)).AddChar(')');
-    PrintError(reason.Get());
-    return kExitWriteFailed;
-}
-
 // Whether the key is there to delete; FALSE, after the line that says so, when that cannot be
 // told: a key that merely failed to open must not be taken for one already gone.
 BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
@@ -23,117 +16,106 @@ BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
     *pbPresent = lResult == ERROR_SUCCESS;
     if (lResult == ERROR_SUCCESS || lResult == ERROR_FILE_NOT_FOUND)
         return TRUE;
-    Failed("cannot open", pszKey, lResult);
+    PrintKeyError("cannot open", pszKey, lResult);
     return FALSE;
 }
 
-// Deletes a key with everything below it, its subkeys first (the system adds some of its own
-// below a service key, such as Enum), and records every key deleted; the result code.
-LONG DeleteTree(const char* pszKey, int nDepth, CRegText* pWritten) {
-    const int kDeepest = 8;
+// The group list, read whole however long it is: the dialog's area is no limit for its removal.
+// A list that is not there, or a group order key that is not, has nothing to remove: ERROR_SUCCESS
+// with no bytes. *ppbList is the caller's to delete[].
+LONG ReadWholeList(BYTE** ppbList, DWORD* pcbList) {
+    *ppbList = nullptr;
+    *pcbList = 0;
     HKEY hKey = NULL;
-    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_ENUMERATE_SUB_KEYS, &hKey);
-    // At most as many rounds as a key can have subkeys, should one refuse to go.
-    for (int nRound = 0; lError == ERROR_SUCCESS && nRound < 4096; ++nRound) {
-        char szName[256];
-        DWORD cchName = sizeof szName;
-        lError = RegEnumKeyExA(hKey, 0, szName, &cchName, nullptr, nullptr, nullptr, nullptr);
-        if (lError == ERROR_NO_MORE_ITEMS) {
-            lError = ERROR_SUCCESS;
-            break;
-        }
+    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_READ, &hKey);
+    // Asked for its size first; should the list grow between the two reads, asked again.
+    for (int nTry = 0; lError == ERROR_SUCCESS && *ppbList == nullptr && nTry < 4; ++nTry) {
+        DWORD cb = 0;
+        lError = RegQueryValueExA(hKey, "List", nullptr, nullptr, nullptr, &cb);
         if (lError != ERROR_SUCCESS)
             break;
-        CText child;
-        child.Add(pszKey).AddChar('\\').Add(szName);
-        lError =
-            nDepth < kDeepest ? DeleteTree(child.Get(), nDepth + 1, pWritten) : ERROR_ACCESS_DENIED;
+        BYTE* pb = new BYTE[cb != 0 ? cb : 1];
+        lError = RegQueryValueExA(hKey, "List", nullptr, nullptr, pb, &cb);
+        if (lError == ERROR_SUCCESS) {
+            *ppbList = pb;
+            *pcbList = cb;
+        } else {
+            delete[] pb;
+            if (lError == ERROR_MORE_DATA && nTry < 3)
+                lError = ERROR_SUCCESS;
+        }
     }
     if (hKey != NULL)
         RegCloseKey(hKey);
-    if (lError == ERROR_SUCCESS)
-        lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
-    if (lError == ERROR_SUCCESS)
-        pWritten->DeleteKey(pszKey);
-    return lError;
+    return lError == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : lError;
 }
 
-int DeleteKey(const char* pszKey, CRegText* pWritten) {
-    LONG lError = DeleteTree(pszKey, 0, pWritten);
-    return lError == ERROR_SUCCESS ? kExitDone : Failed("cannot delete", pszKey, lError);
-}
-
-int WriteList(const BYTE* pbList, DWORD cbList, CRegText* pWritten) {
-    HKEY hKey = NULL;
-    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_ALL_ACCESS, &hKey);
-    if (lError != ERROR_SUCCESS)
-        return Failed("cannot open", HX_KEY_GROUP_ORDER, lError);
-    lError = RegSetValueExA(hKey, "List", 0, REG_MULTI_SZ, pbList, cbList);
-    RegCloseKey(hKey);
-    if (lError != ERROR_SUCCESS)
-        return Failed("cannot write List of", HX_KEY_GROUP_ORDER, lError);
-    pWritten->SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, pbList, cbList);
-    return kExitDone;
+// Why the step of the plan failed, in one line.
+void ReportFailedStep(const CRegPlan& plan) {
+    const RegStep& step = plan.Step(plan.Applied());
+    const char* pszWhat = step.kind == kStepDeleteTree ? "cannot delete"
+                          : step.kind == kStepOpenKey  ? "cannot open"
+                                                       : "cannot write List of";
+    PrintKeyError(pszWhat, step.pszKey, plan.LastError());
 }
 } // namespace
 
 int RunRemove(const HxArgs& args) {
-    // Stage 1: what there is to remove.
+    // Stage 1: the plan of what there is to remove.
     if (!IsAdministrator()) {
         PrintError("you must be an administrator to remove Halcyonix");
         return kExitRefused;
     }
-    GroupList list;
-    ReadGroupList(&list);
-    if (!list.bRead) {
-        PrintError("the service group order cannot be read");
+    BYTE* pbList = nullptr;
+    DWORD cbList = 0;
+    LONG lError = ReadWholeList(&pbList, &cbList);
+    if (lError != ERROR_SUCCESS) {
+        PrintKeyError("cannot read List of", HX_KEY_GROUP_ORDER, lError);
         return kExitRefused;
     }
-    BYTE abNew[sizeof list.ab + 1];
+    BYTE* pbNew = new BYTE[cbList + 1];
     DWORD cbNew = 0;
-    BOOL bListed = RemoveGroup(list.ab, list.cb, abNew, sizeof abNew, &cbNew);
+    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, cbList + 1, &cbNew);
+    delete[] pbList;
+
+    CRegPlan plan;
     BOOL bService = FALSE, bEventSource = FALSE;
-    if (!LookUp(HX_KEY_SERVICE, &bService) || !LookUp(HX_KEY_EVENT_SOURCE, &bEventSource))
+    BOOL bLookedUp =
+        LookUp(HX_KEY_SERVICE, &bService) && LookUp(HX_KEY_EVENT_SOURCE, &bEventSource);
+    if (bService)
+        plan.DeleteTree(HX_KEY_SERVICE); // its Parameters and the system's own subkeys with it
+    if (bEventSource)
+        plan.DeleteTree(HX_KEY_EVENT_SOURCE);
+    if (bListed) {
+        plan.OpenKey(HX_KEY_GROUP_ORDER);
+        plan.SetValue("List", REG_MULTI_SZ, pbNew, cbNew);
+        plan.CloseKey();
+    }
+    delete[] pbNew;
+    if (!bLookedUp)
         return kExitRefused;
+
+    // The pool size is left; resetting it is advised only where a reset changes it.
     DWORD dwPoolSize = 0;
     BOOL bPool = ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", &dwPoolSize);
-
-    // Deleting a key deletes what is below it: its Parameters too.
-    CRegText change;
-    if (bService)
-        change.DeleteKey(HX_KEY_SERVICE);
-    if (bEventSource)
-        change.DeleteKey(HX_KEY_EVENT_SOURCE);
-    if (bListed)
-        change.SetValue(HX_KEY_GROUP_ORDER, "List", REG_MULTI_SZ, abNew, cbNew);
-    int nExit = DeliverUnapplied(args, change);
+    CText summary;
+    if (!bPool)
+        summary.AddLine("NonPagedPoolSize: missing, left so");
+    else if (dwPoolSize == 0)
+        summary.AddLine("NonPagedPoolSize: 0, the system's default");
+    else
+        summary.Add("NonPagedPoolSize: ")
+            .AddDword(dwPoolSize)
+            .AddLine(", left as it is; \"hxcfg pool default\" resets it to the system's default.");
+    if (plan.Count() == 0)
+        summary.AddLine("Nothing to remove: Halcyonix is not configured here.");
+    int nExit = DeliverUnapplied(args, summary, plan);
     if (nExit >= 0)
         return nExit;
 
     // Stage 2.
-    CRegText written;
-    nExit = kExitDone;
-    if (nExit == kExitDone && bService)
-        nExit = DeleteKey(HX_KEY_SERVICE, &written);
-    if (nExit == kExitDone && bEventSource)
-        nExit = DeleteKey(HX_KEY_EVENT_SOURCE, &written);
-    if (nExit == kExitDone && bListed)
-        nExit = WriteList(abNew, cbNew, &written);
-    if (nExit == kExitDone && change.Empty()) {
-        CText out;
-        out.AddLine("Nothing to remove: Halcyonix is not configured here.");
-        PrintOut(out);
-    } else {
-        // Done, the change is what was written; else each key as it went.
-        PrintWritten(nExit == kExitDone ? change : written, nExit == kExitDone);
-    }
-
-    CText out;
-    if (bPool)
-        out.Add("NonPagedPoolSize: ").AddDword(dwPoolSize).AddLine(", left as it is");
-    else
-        out.AddLine("NonPagedPoolSize: missing");
-    out.AddLine("\"hxcfg pool default\" resets it to the system's default.");
-    PrintOut(out);
-    return nExit;
+    if (ApplyPlan(summary, &plan))
+        return kExitDone;
+    ReportFailedStep(plan);
+    return kExitWriteFailed;
 }

@@ -1,4 +1,4 @@
-#include "app/IsAdministrator.h"
+#include "rights/IsAdministrator.h"
 
 namespace {
 // The process token, unless the thread is impersonating; NULL when neither can be had.

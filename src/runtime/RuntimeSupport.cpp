@@ -7,8 +7,8 @@
 // fixed-size records, so allocation goes straight to the process heap and an impossible state
 // (an allocation that may not fail but did, a pure virtual call) ends the process at once.
 //
-// Only the Windows executable links this file; the native build keeps its C++ runtime's
-// operators, which the sanitizers watch.
+// Both Windows executables link this file; the native build keeps its C++ runtime's operators,
+// which the sanitizers watch.
 
 #include <new>
 

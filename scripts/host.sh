@@ -53,8 +53,8 @@ hx_use_wine64_where_needed() {
     export PATH="$shim:$PATH"
 }
 
-# hx_on_failure NAME: from here on, a failing command that ends the script prints one line,
-# "NAME: failed in STAGE: COMMAND (exit N)", STAGE being what hx_stage last named. Only the
+# hx_on_failure NAME: from here on, a failing command that ends the script (set -e) prints one
+# line, "NAME: failed in STAGE: COMMAND (exit N)", STAGE being what hx_stage last named. Only the
 # script's own shell speaks: a failure inside a subshell or a command substitution is reported
 # once, by the command that contains it.
 hx_on_failure() {
@@ -64,6 +64,6 @@ hx_on_failure() {
 }
 hx_stage() { HX_STAGE=$*; }
 hx_failed() {
-    ((BASH_SUBSHELL == HX_SHELL_DEPTH)) || return 0
+    [[ $- == *e* ]] && ((BASH_SUBSHELL == HX_SHELL_DEPTH)) || return 0
     echo "$HX_SCRIPT: failed in $HX_STAGE: ${BASH_COMMAND%%$'\n'*} (exit $1)" >&2
 }

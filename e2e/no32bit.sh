@@ -60,7 +60,8 @@ if [ -r /proc/config.gz ]; then
         *) grep -qx CONFIG_IA32_EMULATION_DEFAULT_DISABLED=y <<<"$config" || kernel=yes ;;
         esac
     fi
-    expect "the probe agrees with the kernel" "$(HX_NO_32BIT= hx_kernel_runs_32bit && echo yes || echo no)" "$kernel"
+    probe=$(HX_NO_32BIT='' hx_kernel_runs_32bit && echo yes || echo no)
+    expect "the probe agrees with the kernel" "$probe" "$kernel"
 fi
 
 # Without wine32 there is no loader to cover; the probe's answer alone then makes the host.

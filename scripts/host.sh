@@ -63,7 +63,13 @@ hx_on_failure() {
     trap 'hx_failed $?' ERR
 }
 hx_stage() { HX_STAGE=$*; }
+# A failure that the script finds by itself: the same line, naming what failed.
+hx_fail() {
+    hx_report_failure "$*" 1
+    exit 1
+}
 hx_failed() {
     [[ $- == *e* ]] && ((BASH_SUBSHELL == HX_SHELL_DEPTH)) || return 0
-    echo "$HX_SCRIPT: failed in $HX_STAGE: ${BASH_COMMAND%%$'\n'*} (exit $1)" >&2
+    hx_report_failure "${BASH_COMMAND%%$'\n'*}" "$1"
 }
+hx_report_failure() { echo "$HX_SCRIPT: failed in $HX_STAGE: $1 (exit $2)" >&2; }

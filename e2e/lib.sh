@@ -18,6 +18,11 @@ x86) E2E_BUILD=$HX_ROOT/build/windows-x86 ;;
 *) echo "e2e: HX_E2E_ARCH is x64 or x86, not $HX_E2E_ARCH" >&2; exit 2 ;;
 esac
 export HX_E2E_ARCH E2E_BUILD
+# Where the kernel runs no 32-bit program, no 32-bit Wine process can start: skip at once.
+if [ "$HX_E2E_ARCH" = x86 ] && ! hx_kernel_runs_32bit; then
+    echo "SKIPPED: $HX_NO_32BIT_REASON"
+    exit 77
+fi
 
 # Each architecture has its own work directory (template prefix, copies, runs), so that both
 # suites can run side by side.

@@ -1,8 +1,11 @@
 # Shared by scripts/run and the end-to-end tests (e2e/): a Wine prefix seeded as Windows NT
 # would be, an Xvfb display, the suite's probe program, and the driver's keys printed back.
-# Source it; it defines functions only.
+# Source it; it defines functions, and where wine32 is installed but cannot run here it puts the
+# 64-bit loader first on PATH for every Wine call that follows.
 
 HX_ROOT=${HX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+source "$HX_ROOT/scripts/host.sh"
+hx_use_wine64_where_needed
 
 # NT's service group order, which holds "filter"; Wine's own holds only "TDI".
 HX_NT_GROUP_ORDER='System Bus Extender\0SCSI miniport\0port\0Primary disk\0SCSI class\0SCSI CDROM class\0filter\0boot file system\0Base\0Pointer Port\0Keyboard Port\0Pointer Class\0Keyboard Class\0Video Init\0Video\0Video Save\0file system\0Event log\0Streams Drivers\0PNP_TDI\0NDIS\0TDI\0NetBIOSGroup\0SpoolerGroup\0NetDDEGroup\0Parallel arbitrator\0extended base\0RemoteValidation\0PCI Configuration'
@@ -24,11 +27,11 @@ HX_SEED_VERSION=2
 HX_DIALOG_FONT=/usr/share/wine/fonts/sserife.fon
 
 # How Wine can run programs here: "wow64" when the 32-bit loader (Debian's wine32) is installed
-# beside the 64-bit one, else "win64". A prefix is made with the 32-bit system files only when
+# beside the 64-bit one and this kernel runs it, else "win64". A prefix is made with the 32-bit system files only when
 # wine32 is there when it is made; one made before cannot start a 32-bit program ("could not
 # load kernel32.dll"), so the stamp records which it is and a change makes the prefix again.
 hx_wine_kind() {
-    if [ -x /usr/lib/wine/wine ]; then echo wow64; else echo win64; fi
+    if hx_wine32_installed && hx_kernel_runs_32bit; then echo wow64; else echo win64; fi
 }
 
 hx_prepare_prefix() {
@@ -38,17 +41,15 @@ hx_prepare_prefix() {
     [ -e "$prefix" ] && echo "wine-prefix: making $prefix again (for $stamp)" >&2
     rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    (
-        export WINEPREFIX=$prefix WINEDEBUG=-all
-        # No display is needed to make a prefix; keep wineboot from asking for one.
-        unset DISPLAY
-        wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
-        wine reg add "HKLM\\$HX_KEY_MEMORY" /v NonPagedPoolSize /t REG_DWORD /d 0 /f >/dev/null 2>&1
-        wine reg add "HKLM\\$HX_KEY_GROUPORDER" /v List /t REG_MULTI_SZ /d "$HX_NT_GROUP_ORDER" /f \
-            >/dev/null 2>&1
-        wineserver -w
-    )
+    local -x WINEPREFIX=$prefix WINEDEBUG=-all
+    # No display is needed to make a prefix; keep wineboot from asking for one.
+    env -u DISPLAY wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    env -u DISPLAY wine reg add "HKLM\\$HX_KEY_MEMORY" /v NonPagedPoolSize /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1
+    env -u DISPLAY wine reg add "HKLM\\$HX_KEY_GROUPORDER" /v List /t REG_MULTI_SZ \
+        /d "$HX_NT_GROUP_ORDER" /f >/dev/null 2>&1
+    wineserver -w
     if [ -f "$HX_DIALOG_FONT" ]; then
         cp "$HX_DIALOG_FONT" "$prefix/drive_c/windows/Fonts/"
     else

@@ -2,12 +2,14 @@
 """Checks a release folder made by scripts/package (default: the one of the project's version):
 both architecture folders hold the same executables, HxSetup.exe among them, each built for its
 folder's architecture and carrying the manifest and version resource; README.txt is there;
-SHA256SUMS lists every other file exactly once and every checksum matches.
+the zip beside the folder holds the folder's files; SHA256SUMS lists every other file and the
+zip exactly once and every checksum matches.
 
     scripts/check-package.py [dist/HxSetup-<version>]"""
 
 import hashlib
 import sys
+import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -29,14 +31,23 @@ def main():
         sums.setdefault(name.lstrip("*"), []).append(digest)
     exes = {arch: sorted(p.name for p in (dist / arch).glob("*.exe")) for arch in ("x86", "x64")}
     readme = (dist / "README.txt").read_text(errors="replace") if (dist / "README.txt").exists() else ""
+    zip_name = "../%s.zip" % dist.name
+    packed = {}
+    if (dist / zip_name).is_file():
+        with zipfile.ZipFile(dist / zip_name) as z:
+            packed = {i.filename: hashlib.sha256(z.read(i)).hexdigest() for i in z.infolist()}
+    shipped = [f for f in files if f != "SHA256SUMS"]
 
     results = [
         ("HxSetup.exe in x86 and x64", ["HxSetup.exe" in exes["x86"], "HxSetup.exe" in exes["x64"]],
          [True, True]),
         ("the same executables in both folders", exes["x86"], exes["x64"]),
         ("README.txt speaks of administrator rights", "Administrator" in readme, True),
-        ("SHA256SUMS lists every other file once",
-         sorted(sums), [f for f in files if f != "SHA256SUMS"]),
+        ("the zip holds the folder's files, byte for byte", packed,
+         {"%s/%s" % (dist.name, f): hashlib.sha256((dist / f).read_bytes()).hexdigest()
+          for f in shipped}),
+        ("SHA256SUMS lists every other file and the zip once", sorted(sums),
+         sorted(shipped + [zip_name])),
         ("nothing listed twice", [n for n, d in sums.items() if len(d) > 1], []),
         ("checksums that do not match",
          [n for n, d in sums.items()

@@ -3,11 +3,16 @@
 both architecture folders hold the same executables, HxSetup.exe among them, each built for its
 folder's architecture and carrying the manifest and version resource; README.txt is there;
 the zip beside the folder holds the folder's files; SHA256SUMS lists every other file and the
-zip exactly once and every checksum matches.
+zip exactly once and every checksum matches. With --cert, every executable also carries an
+Authenticode signature with a SHA-256 digest that osslsigncode verifies, trusting CERT (PEM: the
+signing certificate itself when self-signed, else the root of its chain).
 
-    scripts/check-package.py [dist/HxSetup-<version>]"""
+    scripts/check-package.py [--cert CERT] [dist/HxSetup-<version>]"""
 
+import argparse
 import hashlib
+import re
+import subprocess
 import sys
 import zipfile
 from pathlib import Path
@@ -17,9 +22,24 @@ sys.path.insert(0, str(ROOT / "e2e"))
 import exe_resources  # noqa: E402
 
 
+def signature(exe, cert):
+    """The checks of exe's signature, trusting cert."""
+    # Revocation lists are not fetched: this checks that the package is intact and whose it is,
+    # offline; revocation is for the machine that runs the executable to check.
+    verify = subprocess.run(["osslsigncode", "verify", "-in", str(exe), "-CAfile", str(cert),
+                             "-ignore-cdp"], capture_output=True, text=True)
+    digest = re.search(r"^Message digest algorithm\s*:\s*(\S+)", verify.stdout, re.M)
+    return [("signature verified against %s" % cert, verify.returncode, 0),
+            ("signature digest", digest and digest.group(1), "SHA256")]
+
+
 def main():
-    if len(sys.argv) > 1:
-        dist = Path(sys.argv[1])
+    parser = argparse.ArgumentParser(description="Checks a release folder made by scripts/package.")
+    parser.add_argument("--cert", type=Path, help="verify every executable's signature, trusting CERT")
+    parser.add_argument("dist", type=Path, nargs="?")
+    args = parser.parse_args()
+    if args.dist:
+        dist = args.dist
     else:
         major, minor, patch = exe_resources.project_version()
         dist = ROOT / "dist" / ("HxSetup-%d.%d.%d" % (major, minor, patch))
@@ -56,12 +76,13 @@ def main():
     failed = exe_resources.report(results)
     for arch, names in exes.items():
         for name in names:
-            failed += exe_resources.report(
-                exe_resources.checks(dist / arch / name, arch) if name == "HxSetup.exe"
-                else [("a %s executable" % arch,
-                       exe_resources.PeImage((dist / arch / name).read_bytes()).is64,
-                       arch == "x64")],
-                "%s/%s: " % (arch, name))
+            exe = dist / arch / name
+            results = (exe_resources.checks(exe, arch) if name == "HxSetup.exe"
+                       else [("a %s executable" % arch,
+                              exe_resources.PeImage(exe.read_bytes()).is64, arch == "x64")])
+            if args.cert:
+                results += signature(exe, args.cert)
+            failed += exe_resources.report(results, "%s/%s: " % (arch, name))
     print("%s: %s" % ("FAILED" if failed else "complete", dist))
     return 1 if failed else 0
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a release folder made by scripts/package (default: the one of the project's version):
 both architecture folders hold the same executables, HxSetup.exe among them, each built for its
-folder's architecture and carrying the manifest and version resource; README.txt is there;
+folder's architecture and carrying its manifest and version resource; README.txt is there;
 the zip beside the folder holds the folder's files; SHA256SUMS lists every other file and the
 zip exactly once and every checksum matches. With --cert, every executable also carries an
 Authenticode signature with a SHA-256 digest that osslsigncode verifies, trusting CERT (PEM: the
@@ -77,9 +77,7 @@ def main():
     for arch, names in exes.items():
         for name in names:
             exe = dist / arch / name
-            results = (exe_resources.checks(exe, arch) if name == "HxSetup.exe"
-                       else [("a %s executable" % arch,
-                              exe_resources.PeImage(exe.read_bytes()).is64, arch == "x64")])
+            results = exe_resources.checks(exe, arch)
             if args.cert:
                 results += signature(exe, args.cert)
             failed += exe_resources.report(results, "%s/%s: " % (arch, name))

@@ -14,6 +14,11 @@ enum HxExit {
     kExitWriteFailed = 4, // a write failed; what was written before it stays
 };
 
+// A writing command refused for want of rights says where to run it: hxcfg asks for no
+// elevation itself (status needs none), and under User Account Control an administrator's
+// console has the rights only when it was started elevated.
+#define HX_RUN_ELEVATED "; run hxcfg from an elevated command prompt"
+
 int RunStatus();
 // ramdisk, mirror and pool.
 int RunConfigure(const HxArgs& args, CConsoleReport& report);

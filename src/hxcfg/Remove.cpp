@@ -80,7 +80,7 @@ int WriteList(const BYTE* pbList, DWORD cbList, CRegText* pWritten) {
 int RunRemove(const HxArgs& args) {
     // Stage 1: what there is to remove.
     if (!IsAdministrator()) {
-        PrintError("you must be an administrator to remove Halcyonix");
+        PrintError("you must be an administrator to remove Halcyonix" HX_RUN_ELEVATED);
         return kExitRefused;
     }
     GroupList list;

@@ -46,6 +46,9 @@ class PeImage:
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         dirs = opt + (112 if self.is64 else 96)
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data, dirs + 2 * 8)
+        # The signatures' table, appended to the file: its file offset and size (0 when unsigned).
+        self.certificates_offset, self.certificates_size = struct.unpack_from(
+            "<II", data, dirs + 4 * 8)
         self.sections = []
         for i in range(nsections):
             s = opt + opt_size + 40 * i

@@ -18,6 +18,8 @@ import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+# The most each executable may weigh, stripped and unsigned.
+SIZE_GOALS = {"HxSetup.exe": 64 * 1024, "hxcfg.exe": 48 * 1024}
 sys.path.insert(0, str(ROOT / "e2e"))
 import exe_resources  # noqa: E402
 
@@ -78,6 +80,10 @@ def main():
         for name in names:
             exe = dist / arch / name
             results = exe_resources.checks(exe, arch)
+            image = exe_resources.PeImage(exe.read_bytes())
+            unsigned = image.certificates_offset or len(image.data)
+            results.append(("%d bytes before any signature, at most %d" % (unsigned, SIZE_GOALS[name]),
+                            unsigned <= SIZE_GOALS[name], True))
             if args.cert:
                 results += signature(exe, args.cert)
             failed += exe_resources.report(results, "%s/%s: " % (arch, name))

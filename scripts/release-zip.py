@@ -3,7 +3,7 @@
 made: every file under the folder's own name, in byte order of their paths, all with the time
 SOURCE_DATE_EPOCH (the commit's, set by scripts/package) and the permissions rw-r--r--.
 
-    scripts/release-zip.py FOLDER ZIP [EXCLUDED-NAME...]"""
+    scripts/release-zip.py FOLDER ZIP"""
 
 import os
 import sys
@@ -13,13 +13,13 @@ from pathlib import Path
 
 
 def main():
-    folder, out, excluded = Path(sys.argv[1]), Path(sys.argv[2]), set(sys.argv[3:])
+    folder, out = Path(sys.argv[1]), Path(sys.argv[2])
     epoch = os.environ.get("SOURCE_DATE_EPOCH")
     if not epoch:
         sys.exit("release-zip: SOURCE_DATE_EPOCH is not set")
     # A zip holds local times from 1980 on, without a zone: the UTC time, read the same anywhere.
     stamp = max(time.gmtime(int(epoch))[:6], (1980, 1, 1, 0, 0, 0))
-    files = sorted((p for p in folder.rglob("*") if p.is_file() and p.name not in excluded),
+    files = sorted((p for p in folder.rglob("*") if p.is_file()),
                    key=lambda p: p.relative_to(folder).as_posix().encode())
     with zipfile.ZipFile(out, "w") as z:
         for path in files:

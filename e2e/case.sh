@@ -414,6 +414,25 @@ HX_KEY_MEMORY NonPagedPoolSize absent
 EOF
 }
 
+# Case $1 (with the arguments after it) on the signed executables of this architecture that
+# scripts/check-release leaves in build/signed/, in place of the build's: both signatures are
+# verified first against the certificate kept beside them, so that what runs is what was signed.
+case_signed() {
+    local signed=$HX_ROOT/build/signed exe
+    if [ ! -f "$signed/cert.pem" ]; then
+        e2e_log "no signed executables in build/signed/: scripts/check-release makes them"
+        exit 77
+    fi
+    for exe in HxSetup.exe hxcfg.exe; do
+        osslsigncode verify -in "$signed/$HX_E2E_ARCH/$exe" -CAfile "$signed/cert.pem" \
+            -ignore-cdp >"$E2E_DIR/verify-$exe.log" 2>&1 ||
+            { e2e_fail "the signature of $HX_E2E_ARCH/$exe does not verify"; return 1; }
+    done
+    cp "$signed/$HX_E2E_ARCH/HxSetup.exe" "$WINEPREFIX/drive_c/HxSetup.exe"
+    HXCFG_EXE=$signed/$HX_E2E_ARCH/hxcfg.exe
+    "case_$1" "${@:2}"
+}
+
 # ---- entry -------------------------------------------------------------------------------
 
 name=${1:?usage: e2e/case.sh prepare | NAME [ARGUMENTS...]}

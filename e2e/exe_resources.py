@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Reads the manifest and the version resource back out of a built HxSetup.exe, with a PE
-reader of its own (no Windows tool in between), and checks them:
+"""Reads the manifest and the version resource back out of built executables (HxSetup.exe,
+hxcfg.exe), with a PE reader of its own (no Windows tool in between), and checks them:
 
-    exe_resources.py EXE x64|x86
+    exe_resources.py x64|x86 EXE...
 
-- the manifest (type 24, id 1) asks for elevation (requireAdministrator, no UI access), declares
-  no dependency (so no version 6 of the common controls) and no DPI awareness;
-- the version resource carries the product's names and the project's version (read from the
-  top-level CMakeLists.txt, where it is set);
+- the manifest (type 24, id 1) asks for the executable's own execution level (the dialog for
+  elevation, hxcfg for the caller's rights), no UI access, declares no dependency (so no
+  version 6 of the common controls) and no DPI awareness;
+- the version resource carries the executable's and the product's names and the project's
+  version (read from the top-level CMakeLists.txt, where it is set);
 - a 32-bit executable stays loadable on Windows NT 4.0: subsystem version 4.0.
 
 Prints one line per check; exit status 1 when any fails."""
@@ -20,6 +21,13 @@ from pathlib import Path
 
 RT_VERSION, RT_MANIFEST = 16, 24
 ROOT = Path(__file__).resolve().parent.parent
+
+# What each executable says of itself, by its file name: its description and the execution level
+# its manifest asks for.
+IDENTITIES = {
+    "HxSetup.exe": ("Halcyonix Setup Utility", "requireAdministrator"),
+    "hxcfg.exe": ("Halcyonix Configuration Tool", "asInvoker"),
+}
 
 
 class PeImage:
@@ -38,6 +46,9 @@ class PeImage:
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         dirs = opt + (112 if self.is64 else 96)
         self.resource_rva, self.resource_size = struct.unpack_from("<II", data, dirs + 2 * 8)
+        # The signatures' table, appended to the file: its file offset and size (0 when unsigned).
+        self.certificates_offset, self.certificates_size = struct.unpack_from(
+            "<II", data, dirs + 4 * 8)
         self.sections = []
         for i in range(nsections):
             s = opt + opt_size + 40 * i
@@ -136,6 +147,7 @@ def local(tag):
 def checks(exe, arch):
     """(what, actual, expected) of every check of executable `exe` built for `arch`."""
     image = PeImage(Path(exe).read_bytes())
+    description, level = IDENTITIES[Path(exe).name]
     major, minor, patch = project_version()
     text_version = "%d.%d.%d" % (major, minor, patch)
 
@@ -155,10 +167,11 @@ def checks(exe, arch):
     results = [
         ("a %s executable" % arch, image.is64, arch == "x64"),
         ("one manifest, id 1", sorted(manifests), [1]),
-        ("elevation asked for, without UI access", levels, [("requireAdministrator", "false")]),
+        ("execution level, without UI access", levels, [(level, "false")]),
         ("no dependency (classic common controls)", dependencies, []),
         ("no DPI awareness", dpi, []),
-        ("FileDescription", strings.get("FileDescription"), "Halcyonix Setup Utility"),
+        ("FileDescription", strings.get("FileDescription"), description),
+        ("OriginalFilename", strings.get("OriginalFilename"), Path(exe).name),
         ("ProductName", strings.get("ProductName"), "Halcyonix"),
         ("CompanyName", strings.get("CompanyName"), "Tarnwell Inc."),
         ("LegalCopyright", strings.get("LegalCopyright"), "Copyright (C) Tarnwell Inc."),
@@ -185,7 +198,8 @@ def report(results, prefix=""):
 
 
 def main():
-    return 1 if report(checks(sys.argv[1], sys.argv[2])) else 0
+    arch, exes = sys.argv[1], sys.argv[2:]
+    return 1 if sum(report(checks(exe, arch), "%s: " % Path(exe).name) for exe in exes) else 0
 
 
 if __name__ == "__main__":

@@ -95,7 +95,7 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
         std::function<void()> machine;
         const char* err;
     } rows[] = {
-        {"not an administrator", [] { sim::SetToken({false}); }, "must be an administrator"},
+        {"not an administrator", [] { sim::SetToken({false}); }, "elevated command prompt"},
         {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, "at least 16000000 bytes"},
         {"no pool size",
          [] {

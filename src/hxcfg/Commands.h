@@ -16,6 +16,11 @@ enum HxExit {
     kExitWriteFailed = 4, // a write failed; what was written before it stays
 };
 
+// A writing command refused for want of rights says where to run it: hxcfg asks for no
+// elevation itself (status needs none), and under User Account Control an administrator's
+// console has the rights only when it was started elevated.
+#define HX_RUN_ELEVATED "; run hxcfg from an elevated command prompt"
+
 int RunStatus();
 // The verdict as status ends with it: prints it; returns kExitDone or kExitNotBuilt.
 int PrintVerdict();

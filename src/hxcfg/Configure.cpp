@@ -146,7 +146,7 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
 
 int RunConfigure(const HxArgs& args, CConsoleReport& report) {
     if (!IsAdministrator())
-        return Refuse("you must be an administrator to configure Halcyonix");
+        return Refuse("you must be an administrator to configure Halcyonix" HX_RUN_ELEVATED);
 
     // Stage 1: the plan. Every refusal comes here, before anything is written.
     CDriverConfig config;

@@ -63,7 +63,7 @@ void ReportFailedStep(const CRegPlan& plan) {
 int RunRemove(const HxArgs& args) {
     // Stage 1: the plan of what there is to remove.
     if (!IsAdministrator()) {
-        PrintError("you must be an administrator to remove Halcyonix");
+        PrintError("you must be an administrator to remove Halcyonix" HX_RUN_ELEVATED);
         return kExitRefused;
     }
     BYTE* pbList = nullptr;

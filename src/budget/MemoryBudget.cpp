@@ -1,7 +1,6 @@
 #include "budget/MemoryBudget.h"
 
 namespace {
-const DWORD kMiB = 1048576;
 const DWORD kPoolSizeGranule = 8192;
 const DWORD kMemoryOutsidePool = 16777216;
 const LONGLONG kMinPercentMemoryTerm = 157286400;

@@ -12,6 +12,8 @@ const DWORD kSmallMachineBudget = 3145728;
 // Share of a configured pool that the budget never counts.
 const DWORD kPoolReserve = 4194304;
 const int kMaxPoolPercent = 75;
+// The arithmetic's megabyte: the budget's rounding unit and the RAM disk's sizes.
+const DWORD kMiB = 1048576;
 // Every megabyte figure shown to the user divides by this.
 const DWORD kDisplayMegabyte = 1024000;
 

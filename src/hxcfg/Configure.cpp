@@ -13,8 +13,6 @@
 #include "rights/IsAdministrator.h"
 
 namespace {
-const DWORD kMiB = 1048576;
-
 // What the user chose, once checked: applied to the record in both stages.
 struct Choice {
     BOOL bDrive = FALSE;

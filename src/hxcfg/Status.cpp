@@ -14,8 +14,6 @@
 #include "hxcfg/Registry.h"
 
 namespace {
-const DWORD kMiB = 1048576;
-
 // One value as read: its type and length also when it is longer than the bytes kept.
 struct ShownValue {
     BYTE ab[64];

@@ -82,37 +82,58 @@ hx_build_probe() {
     echo "$out"
 }
 
-# Starts an Xvfb on a display it picks itself (no race with other servers); sets DISPLAY and
-# HX_XVFB_PID.
+# Xvfb picks a free display itself, but a server shutting down closes its sockets a moment before
+# it unlinks its socket file: a server started in that moment on the same number loses its file.
+# xdotool still reaches it through the abstract socket; Wine, which needs the file, shows nothing.
+# So the starts and stops of our servers take turns, under one lock for the whole machine.
+HX_XVFB_LOCK=/tmp/.hx-xvfb.lock
+
+hx_xvfb_lock() {
+    : >>"$HX_XVFB_LOCK" 2>/dev/null || true
+    exec {HX_XVFB_LOCK_FD}<"$HX_XVFB_LOCK"
+    flock "$HX_XVFB_LOCK_FD"
+}
+
+hx_xvfb_unlock() {
+    exec {HX_XVFB_LOCK_FD}<&-
+}
+
+# Starts an Xvfb on a display it picks itself; sets DISPLAY and HX_XVFB_PID.
 hx_start_xvfb() {
-    local fdfile i
+    local fdfile i display
     fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    hx_xvfb_lock
+    # The server must not hold the lock for its life.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" {HX_XVFB_LOCK_FD}<&- \
+        >/dev/null 2>&1 &
     HX_XVFB_PID=$!
     for i in $(seq 100); do
         [ -s "$fdfile" ] && break
         sleep 0.1
     done
-    if [ ! -s "$fdfile" ]; then
-        rm -f "$fdfile"
+    display=$(head -n 1 "$fdfile")
+    rm -f "$fdfile"
+    hx_xvfb_unlock
+    if [ -z "$display" ]; then
         echo "could not start Xvfb" >&2
         return 1
     fi
-    export DISPLAY=":$(head -n 1 "$fdfile")"
-    rm -f "$fdfile"
+    export DISPLAY=":$display"
     for i in $(seq 50); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        [ -S "/tmp/.X11-unix/X$display" ] && xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
         sleep 0.1
     done
-    echo "Xvfb on $DISPLAY does not answer" >&2
+    echo "Xvfb on $DISPLAY does not answer through /tmp/.X11-unix/X$display" >&2
     return 1
 }
 
 hx_stop_xvfb() {
     wineserver -k 2>/dev/null || true
     if [ -n "${HX_XVFB_PID:-}" ]; then
+        hx_xvfb_lock
         kill "$HX_XVFB_PID" 2>/dev/null || true
         wait "$HX_XVFB_PID" 2>/dev/null || true
+        hx_xvfb_unlock
         HX_XVFB_PID=
     fi
 }

@@ -39,17 +39,18 @@ hxcfg_reasons() {
     sed -n '/^Verdict: /,$p' "$HXCFG_OUT" | tail -n +2 | sed 's/^  //'
 }
 
-# A checksum of the status panel of the dialog of a run without a command line, then Esc.
+# A checksum of the status panel of the dialog of a run without a command line, then Esc, in
+# STATUS_SUM. Not printed for a command substitution: the run must count in this shell, so that
+# its log is not overwritten by the next run's and a hung program is still killed at the end.
 status_panel_sum() {
-    local id sum
+    local id
     e2e_launch ""
     id=$(main_dialog) || return 1
     sleep 0.5
-    sum=$(hx_region_sum "$id" "$HX_STATUS_REGION")
+    STATUS_SUM=$(hx_region_sum "$id" "$HX_STATUS_REGION")
     hx_screenshot "$id" "$E2E_DIR/status$E2E_RUNS.png"
     hx_key "$id" Escape
     e2e_wait_exit
-    echo "$sum"
 }
 
 # hxcfg ramdisk writes what the dialog writes: the dialog then starts on "Running on drive S:",
@@ -57,13 +58,15 @@ status_panel_sum() {
 case_hxcfg_ramdisk() {
     local by_dialog by_hxcfg nothing dialog_size
     hxcfg_install || return 1
-    nothing=$(status_panel_sum) || return 1
+    status_panel_sum || return 1
+    nothing=$STATUS_SUM
 
     dialog_configures_ramdisk || return 1
     # The budget as this architecture's process sees the memory: a 32-bit one may see less.
     e2e_read_registry
     dialog_size=$(e2e_value "$HX_KEY_PARAMETERS" DiskSize)
-    by_dialog=$(status_panel_sum) || return 1
+    status_panel_sum || return 1
+    by_dialog=$STATUS_SUM
     e2e_expect "the dialog's own RAM disk changes the start status" \
         "$([ "$by_dialog" != "$nothing" ] && echo changed || echo unchanged)" changed
 
@@ -81,7 +84,8 @@ case_hxcfg_ramdisk() {
 HX_KEY_PARAMETERS DosDevice REG_SZ 3 $(hex_bytes 'S:\0')
 HX_KEY_MEMORY NonPagedPoolSize REG_DWORD 4 00000000
 EOF
-    by_hxcfg=$(status_panel_sum) || return 1
+    status_panel_sum || return 1
+    by_hxcfg=$STATUS_SUM
     e2e_expect "start status after hxcfg ramdisk is the dialog's \"Running on drive S:\"" \
         "$by_hxcfg" "$by_dialog"
 }

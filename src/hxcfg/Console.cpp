@@ -51,7 +51,7 @@ void PrintError(const char* pszReason) {
 
 void PrintKeyError(const char* pszWhat, const char* pszKey, LONG lError) {
     CText reason;
-    reason.Add(pszWhat).Add(" HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" (error ");
-    reason.AddDword(static_cast<DWORD>(lError)).AddChar(')');
+    reason.Add(pszWhat).Add(" HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" (");
+    reason.AddError(lError).AddChar(')');
     PrintError(reason.Get());
 }

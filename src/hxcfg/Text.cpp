@@ -55,6 +55,10 @@ CText& CText::AddQuoted(const char* psz) {
     return AddChar('"');
 }
 
+CText& CText::AddError(LONG lError) {
+    return Add("error ").AddDword(static_cast<DWORD>(lError));
+}
+
 char UpperChar(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }

@@ -21,6 +21,8 @@ public:
     CText& AddHex(DWORD dw, int nDigits); // lower-case, zero-filled
     CText& AddLine(const char* psz) { return Add(psz).AddChar('\n'); }
     CText& AddQuoted(const char* psz); // "text", as the user gave it
+    // A Win32 error code as the user reads it: "error N".
+    CText& AddError(LONG lError);
     void Clear() { m_cch = 0; }
 
     const char* Get() const { return m_psz != nullptr ? m_psz : ""; }

@@ -617,6 +617,13 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          {"ramdisk"},
          [] { sim::RemoveFile(kDriverImage); },
          {"the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol.sys does not exist"}},
+        {"driver image seen by a 32-bit process on 64-bit Windows",
+         {"ramdisk"},
+         [] {
+             sim::RemoveFile(kDriverImage); // the 32-bit System32 that such a process is shown
+             sim::SeedFile("C:\\WINDOWS\\Sysnative\\drivers\\HxVol.sys");
+         },
+         {}},
         {"driver image that cannot be looked for",
          {"ramdisk"},
          [] {
@@ -697,6 +704,12 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          {},
          {"the service group order is unusually long: 1025 bytes, more than the 1024 that HxSetup "
           "reads"}},
+        {"group order of 1025 bytes",
+         {"ramdisk"},
+         [&] { listOfBytes(1025); },
+         {},
+         {"the service group order is unusually long: 1025 bytes, more than the 1024 that HxSetup "
+          "reads"}},
         {"group order of 1100 bytes, the group last",
          {"ramdisk"},
          [&] { listOfBytes(1100, "Halcyonix"); },
@@ -719,6 +732,23 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          },
          {},
          {"the service group order cannot be read, so it cannot be judged: error 234"}},
+        {"group order that grows before every read",
+         {"ramdisk"},
+         [] {
+             for (int read : {2, 4, 6, 8}) // each size query answers, its read finds more
+                 sim::InjectFault(
+                     {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
+         },
+         {},
+         {"the service group order cannot be read, so it cannot be judged: error 234"}},
+        {"group order that grows before three reads", // the fourth try reads it
+         {"ramdisk"},
+         [] {
+             for (int read : {2, 4, 6})
+                 sim::InjectFault(
+                     {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
+         },
+         {}},
         {"group order as one string",
          {"ramdisk"},
          set(kGroupOrderKey, "List", REG_SZ, std::string("Halcyonix\0", 10)),

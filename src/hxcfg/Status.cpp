@@ -16,9 +16,6 @@
 #include "hxcfg/Registry.h"
 
 namespace {
-// The dialog reads the service group order into an area of this size; a longer one stops it.
-const DWORD kDialogListArea = 1024;
-
 // One value as read: its type and length also when it is longer than the bytes kept (a path,
 // up to two of the longest; any other value, 63).
 struct ShownValue {
@@ -472,7 +469,7 @@ void JudgeSystemKeys(const Installed& s, CFindings* pFindings) {
         else if (s.place == kGroupAfterFilter)
             pFindings->Add(list.differs)
                 .AddLine("\"Halcyonix\" is placed after \"filter\" in the service group order");
-        if (s.cbList > kDialogListArea)
+        if (s.cbList > HX_GROUP_LIST_AREA)
             pFindings->Add(list.differs)
                 .Add("the service group order is unusually long: ")
                 .AddDword(s.cbList)

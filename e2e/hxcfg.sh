@@ -4,10 +4,24 @@
 HXCFG_EXE=${E2E_BUILD:-$HX_ROOT/build/windows}/hxcfg.exe
 HXCFG_RUNS=0
 
-# Copies hxcfg.exe into the test's prefix.
+# Where the system looks for the driver's image without an ImagePath, as Wine names it to hxcfg,
+# and that file in the prefix: the driver's installer puts it there before it runs the set-up.
+HX_DRIVER_IMAGE='C:\windows\System32\drivers\HxVol.sys'
+driver_image_file() {
+    echo "$WINEPREFIX/drive_c/windows/system32/drivers/HxVol.sys"
+}
+driver_image_install() {
+    printf 'MZ' >"$(driver_image_file)"
+}
+driver_image_remove() {
+    rm -f "$(driver_image_file)"
+}
+
+# Copies hxcfg.exe into the test's prefix, with the driver's image in its place.
 hxcfg_install() {
     [ -f "$HXCFG_EXE" ] || { e2e_fail "no $HXCFG_EXE: build it first"; return 1; }
     cp "$HXCFG_EXE" "$WINEPREFIX/drive_c/hxcfg.exe"
+    driver_image_install
 }
 
 # Runs hxcfg with the arguments given. Its stdout and stderr (line ends as Unix ones) go to
@@ -34,9 +48,14 @@ dialog_configures_ramdisk() {
     e2e_wait_exit
 }
 
-# The lines after the verdict of the last status: its reasons, one a line.
+# The lines after the verdict of the last status, up to its notes: its reasons, one a line.
 hxcfg_reasons() {
-    sed -n '/^Verdict: /,$p' "$HXCFG_OUT" | tail -n +2 | sed 's/^  //'
+    sed -n '/^Verdict: /,$p' "$HXCFG_OUT" | tail -n +2 | sed '/^Notes /,$d' | sed 's/^  //'
+}
+
+# The notes after the reasons, one a line.
+hxcfg_notes() {
+    sed -n '/^Notes /,$p' "$HXCFG_OUT" | tail -n +2 | sed 's/^  //'
 }
 
 # A checksum of the status panel of the dialog of a run without a command line, then Esc, in
@@ -113,8 +132,9 @@ case_hxcfg_remove_status() {
     hxcfg_run status
     e2e_expect "status exits 1" "$HXCFG_STATUS" 1
     e2e_expect "status: the reasons" "$(hxcfg_reasons)" "$(printf '%s\n' 'no service key' \
-        '"Halcyonix" is missing from the service group order' 'no event log source' \
         'no Parameters key')"
+    e2e_expect "status: the notes" "$(hxcfg_notes)" "$(printf '%s\n' \
+        '"Halcyonix" is missing from the service group order' 'no event log source')"
     e2e_read_registry
     expect_untouched
     hxcfg_run remove --force
@@ -158,4 +178,60 @@ case_hxcfg_removal_recipe() {
         e2e_read_registry
         expect_untouched
     done
+}
+
+# Values that the system reads all the same, only not as HxSetup writes them, are notes: the disk
+# is built (exit 0). A start type that does not load the driver at the next start is a reason,
+# and the notes are printed beside it.
+case_hxcfg_notes_reasons() {
+    hxcfg_install || return 1
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk 1M exits 0" "$HXCFG_STATUS" 0
+    wine reg add "HKLM\\$HX_KEY_SERVICE" /v Start /t REG_DWORD /d 2 /f >/dev/null 2>&1
+    wine reg add "HKLM\\$HX_KEY_SERVICE" /v ErrorControl /t REG_SZ /d 1 /f >/dev/null 2>&1
+    hxcfg_run status
+    e2e_expect "notes only: status exits 0" "$HXCFG_STATUS" 0
+    e2e_expect "notes only: verdict" "$(grep '^Verdict: ' "$HXCFG_OUT")" \
+        "Verdict: the disk will be built at the next start"
+    e2e_expect "notes only: no reasons" "$(hxcfg_reasons)" ""
+    e2e_expect "notes only: the notes" "$(hxcfg_notes)" "$(printf '%s\n' \
+        'ErrorControl is stored as REG_SZ, not REG_DWORD' 'Start is 2, not 0')"
+    wine reg add "HKLM\\$HX_KEY_SERVICE" /v Start /t REG_DWORD /d 3 /f >/dev/null 2>&1
+    hxcfg_run status
+    e2e_expect "a reason: status exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "a reason: the reason" "$(hxcfg_reasons)" 'Start is 3, not 0'
+    e2e_expect "a reason: the note beside it" "$(hxcfg_notes)" \
+        'ErrorControl is stored as REG_SZ, not REG_DWORD'
+    e2e_expect "status: no error" "$(cat "$HXCFG_ERR")" ""
+}
+
+# The driver's image where the system looks for it: without it the disk is not built, whatever
+# the keys say; an ImagePath that names a drive's file is followed there.
+case_hxcfg_missing_image() {
+    hxcfg_install || return 1
+    driver_image_remove
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk 1M without the image writes, then exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "the reason" "$(hxcfg_reasons)" \
+        "the driver's image $HX_DRIVER_IMAGE does not exist"
+    e2e_read_registry
+    expect_service 0
+    hxcfg_run status
+    e2e_expect "status exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "status: the reason" "$(hxcfg_reasons)" \
+        "the driver's image $HX_DRIVER_IMAGE does not exist"
+    driver_image_install
+    hxcfg_run status
+    e2e_expect "the image back: status exits 0" "$HXCFG_STATUS" 0
+    wine reg add "HKLM\\$HX_KEY_SERVICE" /v ImagePath /t REG_EXPAND_SZ \
+        /d '\??\C:\Drivers\HxVol.sys' /f >/dev/null 2>&1
+    hxcfg_run status
+    e2e_expect "ImagePath to a file not there: status exits 1" "$HXCFG_STATUS" 1
+    e2e_expect "ImagePath to a file not there: the reason" "$(hxcfg_reasons)" \
+        "the driver's image C:\\Drivers\\HxVol.sys does not exist"
+    mkdir -p "$WINEPREFIX/drive_c/Drivers"
+    printf 'MZ' >"$WINEPREFIX/drive_c/Drivers/HxVol.sys"
+    hxcfg_run status
+    e2e_expect "ImagePath to a file there: status exits 0" "$HXCFG_STATUS" 0
+    e2e_expect "status: no error" "$(cat "$HXCFG_ERR")" ""
 }

@@ -77,9 +77,14 @@ private:
     sim::Drive m_drive;
 };
 
-// The system keys as a fresh Windows NT has them, on a machine whose only drive is a system
-// disk far larger than any budget.
+// Where the system looks for the driver's image when its service key names none: the driver's
+// installer has copied it there before it runs the set-up.
+inline const std::string kDriverImage = "C:\\WINDOWS\\System32\\drivers\\HxVol.sys";
+
+// The system keys as a fresh Windows NT has them, with the driver's image in place, on a machine
+// whose only drive is a system disk far larger than any budget.
 inline void SeedNtSystem(DWORD dwPoolSize = 0) {
+    sim::SeedFile(kDriverImage);
     sim::SeedDword(kMemoryKey, "NonPagedPoolSize", dwPoolSize);
     sim::SeedMultiSz(kGroupOrderKey, "List", kNtGroups);
     sim::SeedKey("SYSTEM\\CurrentControlSet\\Services\\EventLog\\System");

@@ -408,13 +408,19 @@ TEST_F(Hxcfg, WritingCommandsEndWithTheVerdict) {
         const char* verdict; // a part of it; nullptr: none printed, and only the pool written
     } rows[] = {
         {"ramdisk", [] {}, {"ramdisk"}, 0, "Verdict: the disk will be built"},
-        {"ramdisk, no filter to stand before",
+        {"ramdisk, no filter to stand before: a note, the driver loads after the listed groups",
          [] {
              sim::SeedMultiSz(kGroupOrderKey, "List", {"Base", "Extended Base"});
          },
          {"ramdisk"},
+         0,
+         "Verdict: the disk will be built at the next start\nNotes (not as HxSetup sets it up):\n"
+         "  \"Halcyonix\" is missing from the service group order\n"},
+        {"ramdisk, no driver image",
+         [] { sim::RemoveFile(kDriverImage); },
+         {"ramdisk"},
          1,
-         "\"Halcyonix\" is missing from the service group order"},
+         "  the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol.sys does not exist\n"},
         {"mirror", [] {}, {"mirror", "D:"}, 0, "Verdict: the disk will be built"},
         {"pool, driver installed",
          [] { ASSERT_EQ(RunHxcfg({"ramdisk"}).exit, 0); },
@@ -426,6 +432,14 @@ TEST_F(Hxcfg, WritingCommandsEndWithTheVerdict) {
          {"pool", "max"},
          1,
          "Start is 4, not 0"}, // the record's defaults: the driver disabled
+        {"pool, driver started automatically: a note",
+         [] {
+             ASSERT_EQ(RunHxcfg({"ramdisk"}).exit, 0);
+             sim::SeedDword(kServiceKey, "Start", 2);
+         },
+         {"pool", "max"},
+         0,
+         "Notes (not as HxSetup sets it up):\n  Start is 2, not 0\n"},
         {"pool, driver not installed", [] {}, {"pool", "max"}, 0, nullptr},
     };
     for (const auto& row : rows) {
@@ -457,31 +471,61 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
         groups.insert(groups.begin() + static_cast<long>(at), "Halcyonix");
         sim::SeedMultiSz(kGroupOrderKey, "List", groups);
     };
+    // The NT groups, one more name, and the last (by default "Halcyonix", before them all): the
+    // list exactly n bytes long.
+    auto listOfBytes = [](size_t n, const char* last = nullptr) {
+        std::vector<std::string> groups = kNtGroups;
+        if (last == nullptr)
+            groups.insert(groups.begin(), "Halcyonix");
+        groups.push_back("");
+        if (last != nullptr)
+            groups.push_back(last);
+        groups[kNtGroups.size() + (last == nullptr)] = std::string(n - MultiSz(groups).size(), 'G');
+        sim::SeedMultiSz(kGroupOrderKey, "List", groups);
+        ASSERT_EQ(sim::GetValue(kGroupOrderKey, "List")->data.size(), n);
+    };
     const struct {
         const char* name;
         std::vector<std::string> configure; // the hxcfg command that writes the configuration
         std::function<void()> change;
-        std::vector<std::string> reasons;
+        std::vector<std::string> reasons;    // the disk will not be built
+        std::vector<std::string> notes = {}; // it will, but not as HxSetup sets it up
     } rows[] = {
         {"RAM disk as configured", {"ramdisk"}, [] {}, {}},
         {"mirror as configured", {"mirror", "D:"}, [] {}, {}},
         {"nothing configured",
          {},
          [] {},
-         {"no service key", "\"Halcyonix\" is missing from the service group order",
-          "no event log source", "no Parameters key"}},
+         {"no service key", "no Parameters key"},
+         {"\"Halcyonix\" is missing from the service group order", "no event log source"}},
         {"disabled",
          {"ramdisk"},
          [] { sim::SeedDword(kServiceKey, "Start", 4); },
          {"Start is 4, not 0"}},
+        {"started by the I/O manager",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "Start", 1); },
+         {},
+         {"Start is 1, not 0"}},
+        {"started by the service controller",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "Start", 2); },
+         {},
+         {"Start is 2, not 0"}},
+        {"started by hand",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "Start", 3); },
+         {"Start is 3, not 0"}},
         {"another group",
          {"ramdisk"},
          [] { sim::SeedString(kServiceKey, "Group", "Base"); },
+         {},
          {"Group is \"Base\", not \"Halcyonix\""}},
         {"group in another case", {"ramdisk"}, set(kServiceKey, "Group", REG_SZ, "halcyonix"), {}},
         {"group as a list",
          {"ramdisk"},
          set(kServiceKey, "Group", REG_MULTI_SZ, std::string("Halcyonix\0", 11)),
+         {},
          {"Group is stored as REG_MULTI_SZ, not REG_SZ"}},
         {"no type",
          {"ramdisk"},
@@ -491,6 +535,15 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          {"ramdisk"},
          [] { sim::SeedDword(kServiceKey, "Type", 16); },
          {"Type is 16, not 1"}},
+        {"a file system driver's type",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "Type", 2); },
+         {},
+         {"Type is 2, not 1"}},
+        {"type 0",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "Type", 0); },
+         {"Type is 0, not 1"}},
         {"start as text",
          {"ramdisk"},
          set(kServiceKey, "Start", REG_SZ, "0"),
@@ -498,11 +551,192 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
         {"no error control",
          {"ramdisk"},
          [] { sim::DeleteValue(kServiceKey, "ErrorControl"); },
+         {},
          {"ErrorControl is missing"}},
+        {"error control as text",
+         {"ramdisk"},
+         set(kServiceKey, "ErrorControl", REG_SZ, std::string("1\0", 2)),
+         {},
+         {"ErrorControl is stored as REG_SZ, not REG_DWORD"}},
+        {"error control critical",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "ErrorControl", 3); },
+         {},
+         {"ErrorControl is 3, not 1"}},
+        {"error control that cannot be read",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::RegQueryValueEx, 0, kServiceKey, "ErrorControl"});
+         },
+         {},
+         {"ErrorControl cannot be read, so it cannot be judged: error 5"}},
+        {"start that cannot be read",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::RegQueryValueEx, 0, kServiceKey, "Start"});
+         },
+         {"Start cannot be read, so it cannot be judged: error 5"}},
+        {"service key that cannot be read",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kServiceKey});
+         },
+         {"the service key cannot be read, so it cannot be judged: error 5"}},
+        {"Parameters key that cannot be read",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kParametersKey});
+         },
+         {"the Parameters key cannot be read, so it cannot be judged: error 5"}},
+        {"no event log source",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault(
+                 {sim::Api::RegOpenKeyEx, 0, kEventSourceKey, "", ERROR_FILE_NOT_FOUND});
+         },
+         {},
+         {"no event log source"}},
+        {"event log source that cannot be read",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kEventSourceKey});
+         },
+         {},
+         {"the event log source cannot be read, so it cannot be judged: error 5"}},
+        {"no driver image",
+         {"ramdisk"},
+         [] { sim::RemoveFile(kDriverImage); },
+         {"the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol.sys does not exist"}},
+        {"driver image seen by a 32-bit process on 64-bit Windows",
+         {"ramdisk"},
+         [] {
+             sim::RemoveFile(kDriverImage); // the 32-bit System32 that such a process is shown
+             sim::SeedFile("C:\\WINDOWS\\Sysnative\\drivers\\HxVol.sys");
+         },
+         {}},
+        {"driver image that cannot be looked for",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault({sim::Api::GetFileAttributes, 0, kDriverImage});
+         },
+         {"the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol.sys cannot be looked for, "
+          "so it cannot be judged: error 5"}},
+        {"ImagePath below \\SystemRoot\\",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath", "\\SystemRoot\\System32\\drivers\\HxVol.sys",
+                             REG_EXPAND_SZ);
+         },
+         {}},
+        {"ImagePath below \\SYSTEMROOT\\, as REG_SZ",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath",
+                             "\\SYSTEMROOT\\system32\\DRIVERS\\hxvol.sys");
+         },
+         {}},
+        {"ImagePath relative to the system root",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath", "System32\\drivers\\HxVol.sys",
+                             REG_EXPAND_SZ);
+         },
+         {}},
+        {"ImagePath of another file",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath", "System32\\drivers\\HxVol2.sys",
+                             REG_EXPAND_SZ);
+         },
+         {"the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol2.sys does not exist"}},
+        {"ImagePath of a folder",
+         {"ramdisk"},
+         [] { sim::SeedString(kServiceKey, "ImagePath", "System32\\drivers", REG_EXPAND_SZ); },
+         {"the driver's image C:\\WINDOWS\\System32\\drivers does not exist"}},
+        {"ImagePath on a drive, there",
+         {"ramdisk"},
+         [] {
+             sim::RemoveFile(kDriverImage);
+             sim::SeedFile("D:\\Drivers\\HxVol.sys");
+             sim::SeedString(kServiceKey, "ImagePath", "\\??\\D:\\Drivers\\HxVol.sys",
+                             REG_EXPAND_SZ);
+         },
+         {}},
+        {"ImagePath on a drive, not there",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath", "\\??\\D:\\Drivers\\HxVol.sys",
+                             REG_EXPAND_SZ);
+         },
+         {"the driver's image D:\\Drivers\\HxVol.sys does not exist"}},
+        {"ImagePath of a device",
+         {"ramdisk"},
+         [] {
+             sim::SeedString(kServiceKey, "ImagePath", "\\Device\\HarddiskVolume1\\HxVol.sys",
+                             REG_EXPAND_SZ);
+         },
+         {},
+         {"ImagePath \"\\Device\\HarddiskVolume1\\HxVol.sys\" names a device path that hxcfg "
+          "cannot look into: the driver's image is not checked"}},
+        {"ImagePath as a number",
+         {"ramdisk"},
+         [] { sim::SeedDword(kServiceKey, "ImagePath", 1); },
+         {"ImagePath is stored as REG_DWORD, not REG_EXPAND_SZ"}},
         {"group after filter",
          {"ramdisk"},
          [&] { groupsWith(kNtGroups, 8); },
+         {},
          {"\"Halcyonix\" is placed after \"filter\" in the service group order"}},
+        {"group order of 1024 bytes", {"ramdisk"}, [&] { listOfBytes(1024); }, {}},
+        {"group order of 1025 bytes, read whole",
+         {"ramdisk"},
+         [&] { listOfBytes(1025); },
+         {},
+         {"the service group order is unusually long: 1025 bytes, more than the 1024 that HxSetup "
+          "reads"}},
+        {"group order of 1025 bytes",
+         {"ramdisk"},
+         [&] { listOfBytes(1025); },
+         {},
+         {"the service group order is unusually long: 1025 bytes, more than the 1024 that HxSetup "
+          "reads"}},
+        {"group order of 1100 bytes, the group last",
+         {"ramdisk"},
+         [&] { listOfBytes(1100, "Halcyonix"); },
+         {},
+         {"\"Halcyonix\" is placed after \"filter\" in the service group order",
+          "the service group order is unusually long: 1100 bytes, more than the 1024 that HxSetup "
+          "reads"}},
+        {"group order that answers more data every time",
+         {"ramdisk"},
+         [] {
+             sim::InjectFault(
+                 {sim::Api::RegQueryValueEx, 0, kGroupOrderKey, "List", ERROR_MORE_DATA});
+         },
+         {},
+         {"the service group order cannot be read, so it cannot be judged: error 234"}},
+        {"group order that grows before every read",
+         {"ramdisk"},
+         [] {
+             for (int read : {2, 4, 6, 8}) // each size query answers, its read finds more
+                 sim::InjectFault(
+                     {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
+         },
+         {},
+         {"the service group order cannot be read, so it cannot be judged: error 234"}},
+        {"group order that grows before three reads", // the fourth try reads it
+         {"ramdisk"},
+         [] {
+             for (int read : {2, 4, 6})
+                 sim::InjectFault(
+                     {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
+         },
+         {}},
+        {"group order as one string",
+         {"ramdisk"},
+         set(kGroupOrderKey, "List", REG_SZ, std::string("Halcyonix\0", 10)),
+         {},
+         {"List is stored as REG_SZ, not REG_MULTI_SZ"}},
         {"no DosDevice",
          {"ramdisk"},
          [] {
@@ -517,6 +751,16 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          {"ramdisk"},
          set(kParametersKey, "DosDevice", REG_SZ, "1:"),
          {"DosDevice is \"1:\", not a drive letter and a colon"}},
+        {"DosDevice A:", {"ramdisk"}, set(kParametersKey, "DosDevice", REG_SZ, "A:"), {}},
+        {"DosDevice Z:", {"ramdisk"}, set(kParametersKey, "DosDevice", REG_SZ, "Z:"), {}},
+        {"DosDevice before A",
+         {"ramdisk"},
+         set(kParametersKey, "DosDevice", REG_SZ, "@:"),
+         {"DosDevice is \"@:\", not a drive letter and a colon"}},
+        {"DosDevice after Z",
+         {"ramdisk"},
+         set(kParametersKey, "DosDevice", REG_SZ, "[:"),
+         {"DosDevice is \"[:\", not a drive letter and a colon"}},
         {"DosDevice as a number",
          {"ramdisk"},
          [] { sim::SeedDword(kParametersKey, "DosDevice", 0x3a53); },
@@ -588,6 +832,10 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
         std::string expected;
         for (const std::string& reason : row.reasons)
             expected += "  " + reason + "\n";
+        if (!row.notes.empty())
+            expected += "Notes (not as HxSetup sets it up):\n";
+        for (const std::string& note : row.notes)
+            expected += "  " + note + "\n";
         EXPECT_EQ(r.exit, row.reasons.empty() ? 0 : 1) << r.out;
         size_t at = r.out.find("Verdict: ");
         ASSERT_NE(at, std::string::npos) << r.out;
@@ -604,8 +852,21 @@ TEST_F(Hxcfg, StatusShowsTheDialogsFiguresWithoutRights) {
     for (const char* line :
          {"  DiskSize: 3145728\n", "  DosDevice: \"S:\"\n", "Pool size: 0 bytes (35 %)\n",
           "Total memory: 33554432 bytes (32 MB)\n", "Usable budget: 8388608 bytes (8 MB)\n",
-          "  D: 2097152 bytes, FAT, disk 1 partition 2\n", "  S: 8388608 bytes, FAT, RAM disk\n"})
+          "  D: 2097152 bytes, FAT, disk 1 partition 2\n", "  S: 8388608 bytes, FAT, RAM disk\n",
+          "  ImagePath: none, the system's own place\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+
+    // What this user may not read is said so, with the system's error: never "missing".
+    sim::InjectFault({sim::Api::RegQueryValueEx, 0, kParametersKey, "DiskSize"});
+    r = RunHxcfg({"status"});
+    EXPECT_EQ(r.exit, 1) << r.out;
+    EXPECT_NE(r.out.find("  DiskSize: cannot be read: error 5\n"), std::string::npos) << r.out;
+    sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kServiceKey});
+    r = RunHxcfg({"status"});
+    EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\" + kServiceKey + ": cannot be read: error 5\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("missing"), std::string::npos) << r.out;
 }
 
 } // namespace

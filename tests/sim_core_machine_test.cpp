@@ -292,4 +292,26 @@ TEST_F(SimMachine, StandardHandles) {
     EXPECT_NE(GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE));
 }
 
+// The Windows folder, a file that is not in it, and one in a folder that is not there: each
+// answered as Win32 answers it, since the verdict tells a missing driver image by these errors.
+TEST_F(SimMachine, FileAttributesOfTheWindowsFolder) {
+    char root[MAX_PATH + 1] = {};
+    const UINT cch = GetWindowsDirectoryA(root, sizeof root);
+    ASSERT_GT(cch, 2u);
+    ASSERT_EQ(cch, std::strlen(root));
+    EXPECT_EQ(GetWindowsDirectoryA(root, 2), cch + 1); // too small: the size needed, NUL counted
+#if HXT_SIM // a file below it makes the folder; Windows has its own
+    sim::SeedFile(std::string(root) + "\\System32\\drivers\\HxVol.sys");
+#endif
+    const DWORD folder = GetFileAttributesA(root);
+    ASSERT_NE(folder, INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(folder & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(GetFileAttributesA((std::string(root) + "\\hx-no-such-file.sys").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetFileAttributesA((std::string(root) + "\\hx-no-such-folder\\x.sys").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
 } // namespace

@@ -19,6 +19,12 @@
 // - GetModuleFileNameA with a buffer too small copies nSize characters without a NUL, returns
 //   nSize and sets ERROR_INSUFFICIENT_BUFFER: the Windows NT/XP behaviour (MSDN) that Wine keeps,
 //   and the one that catches a program that trusts the truncated text to be terminated.
+// - The machine's own files (not the host's: those are core_files.cpp's) are names only, seeded
+//   by the test. GetFileAttributesA answers a seeded file with its attributes, a folder above one
+//   with FILE_ATTRIBUTE_DIRECTORY; anything else fails with ERROR_FILE_NOT_FOUND when its folder
+//   exists, else ERROR_PATH_NOT_FOUND. Names compare without regard to case, '\' separating.
+// - GetWindowsDirectoryA answers "C:\WINDOWS"; with a buffer too small it writes nothing and
+//   returns the size needed including the NUL.
 #include "internal.h"
 
 #include <cstring>
@@ -32,6 +38,7 @@ struct Machine {
     std::map<char, Drive> drives; // by upper-case letter
     std::vector<char> commandLine = Terminated("HxSetup.exe");
     std::string moduleFileName = "C:\\Program Files\\Halcyonix\\HxSetup.exe";
+    std::map<std::string, DWORD> files; // by upper-case path
 
     static std::vector<char> Terminated(const std::string& s) {
         std::vector<char> v(s.begin(), s.end());
@@ -67,6 +74,23 @@ std::string Text(LPCSTR s) {
     return s ? s : "(null)";
 }
 
+std::string UpperPath(const std::string& path) {
+    std::string out;
+    for (char c : path)
+        out += Upper(c);
+    return out;
+}
+
+// Whether a seeded file lies below the folder.
+bool IsFolder(const std::string& upperFolder) {
+    for (const auto& [path, attributes] : M().files)
+        if (path.size() > upperFolder.size() + 1 &&
+            path.compare(0, upperFolder.size(), upperFolder) == 0 &&
+            path[upperFolder.size()] == '\\')
+            return true;
+    return false;
+}
+
 } // namespace
 
 void SetTotalPhys(SIZE_T bytes) {
@@ -85,6 +109,14 @@ void SetCommandLine(const std::string& commandLine) {
 
 void SetModuleFileName(const std::string& path) {
     M().moduleFileName = path;
+}
+
+void SeedFile(const std::string& path, DWORD attributes) {
+    M().files[UpperPath(path)] = attributes;
+}
+
+void RemoveFile(const std::string& path) {
+    M().files.erase(UpperPath(path));
 }
 
 namespace detail {
@@ -284,6 +316,35 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
         std::memcpy(lpFilename, path.data(), nSize);
     sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
     return nSize;
+}
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
+    static const char kWindows[] = "C:\\WINDOWS";
+    if (uSize < sizeof kWindows)
+        return sizeof kWindows;
+    std::memcpy(lpBuffer, kWindows, sizeof kWindows);
+    return sizeof kWindows - 1;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+    const std::string path = lpFileName ? lpFileName : "";
+    d::LogCall("GetFileAttributesA " + path);
+    DWORD err = 0;
+    if (d::ShouldFail(sim::Api::GetFileAttributes, path, "", &err)) {
+        d::SetError(err);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    const std::string upper = sim::UpperPath(path);
+    auto it = sim::M().files.find(upper);
+    if (it != sim::M().files.end())
+        return it->second;
+    if (sim::IsFolder(upper))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    const size_t slash = upper.find_last_of('\\');
+    const bool folderThere =
+        slash != std::string::npos && (slash == 2 || sim::IsFolder(upper.substr(0, slash)));
+    d::SetError(folderThere ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
 }
 
 HANDLE WINAPI GetCurrentProcess(void) {

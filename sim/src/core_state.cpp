@@ -168,6 +168,8 @@ const char* ApiName(Api api) {
         return "FlushFileBuffers";
     case Api::CloseHandle:
         return "CloseHandle";
+    case Api::GetFileAttributes:
+        return "GetFileAttributesA";
     }
     return "?";
 }

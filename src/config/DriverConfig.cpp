@@ -4,6 +4,7 @@
 
 #include "config/RegistryLayout.h"
 #include "config/Report.h"
+#include "config/ValueModel.h"
 
 CDriverConfig* g_pDriverConfig = nullptr;
 
@@ -97,33 +98,40 @@ BOOL CDriverConfig::WriteConfig(BOOL bSkipPoolSize) {
 void CDriverConfig::PlanPoolSize(CRegPlan* pPlan) const {
     pPlan->OnFailure(kReportStoreWarning, kMsgPoolNotAltered);
     pPlan->OpenKey(HX_KEY_MEMORY_MANAGEMENT);
-    pPlan->SetDword("NonPagedPoolSize", NonPagedPoolSize);
+    PlanValues(HX_KEY_MEMORY_MANAGEMENT, pPlan);
     pPlan->CloseKey();
+}
+
+// The values of one key as the model lays them out, in its order.
+void CDriverConfig::PlanValues(const char* pszKey, CRegPlan* pPlan) const {
+    for (int i = 0; i < kValueRuleCount; ++i) {
+        const ValueRule& rule = kValueRules[i];
+        if (strcmp(rule.pszKey, pszKey) != 0)
+            continue;
+        if (rule.source == kWrittenDword)
+            pPlan->SetDword(rule.pszName, this->*rule.pdwField);
+        else if (rule.source == kWrittenDosDevice)
+            pPlan->SetValue(rule.pszName, rule.dwType, DosDevice, rule.cbWritten);
+        else if (rule.source == kWrittenConstant && rule.pszWritten == nullptr)
+            pPlan->SetDword(rule.pszName, rule.dwWritten);
+        else if (rule.source == kWrittenConstant)
+            pPlan->SetValue(rule.pszName, rule.dwType, rule.pszWritten, rule.cbWritten);
+    }
 }
 
 void CDriverConfig::PlanWrite(BOOL bSkipPoolSize, CRegPlan* pPlan) const {
     if (!bSkipPoolSize)
         PlanPoolSize(pPlan);
 
-    static const char kGroup[] = HX_GROUP_NAME;
     pPlan->OnFailure(kReportStoreError, "Error, couldn't create Halcyonix registry key");
     pPlan->CreateKey(HX_KEY_SERVICE, HX_CLASS_DRIVER_KEYS);
     pPlan->OnFailure(kReportStoreError, kMsgValueNotWritten);
-    pPlan->SetDword("ErrorControl", 1);
-    pPlan->SetDword("Start", Start);
-    pPlan->SetDword("Type", 1);
-    pPlan->SetValue("Group", REG_SZ, kGroup, sizeof kGroup);
+    PlanValues(HX_KEY_SERVICE, pPlan);
     pPlan->CloseKey();
 
     pPlan->OnFailure(kReportStoreError, "Error, couldn't create Halcyonix Parameters registry key");
     pPlan->CreateKey(HX_KEY_PARAMETERS, HX_CLASS_DRIVER_KEYS);
     pPlan->OnFailure(kReportStoreError, kMsgValueNotWritten);
-    pPlan->SetDword("BreakOnEntry", BreakOnEntry);
-    pPlan->SetDword("DebugLevel", DebugLevel);
-    pPlan->SetDword("Drive", Drive);
-    pPlan->SetDword("Partition", Partition);
-    pPlan->SetDword("DiskSize", DiskSize);
-    // The drive letter and colon only, without a NUL: the driver reads exactly two bytes.
-    pPlan->SetValue("DosDevice", REG_SZ, DosDevice, 2);
+    PlanValues(HX_KEY_PARAMETERS, pPlan);
     pPlan->CloseKey();
 }

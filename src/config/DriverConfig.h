@@ -62,6 +62,8 @@ public:
 
 private:
     BOOL PlanServiceGroupOrder(CRegPlan* pPlan);
+    // The values the model says this program writes into the key, from the record.
+    void PlanValues(const char* pszKey, CRegPlan* pPlan) const;
     static void PlanEventSource(CRegPlan* pPlan);
 
     // Keeps its result code in lLastError and reports success.

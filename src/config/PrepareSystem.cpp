@@ -5,7 +5,7 @@
 #include "config/Report.h"
 
 namespace {
-const DWORD kListArea = 1024;
+const DWORD kListArea = HX_GROUP_LIST_AREA;
 const char kMsgEventSource[] = "Error, unable to register Halcyonix with event logger";
 const char kMsgListNotWritten[] = "Error, couldn't write to Service Group Order";
 } // namespace

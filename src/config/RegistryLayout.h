@@ -15,6 +15,9 @@
 
 #define HX_GROUP_NAME "Halcyonix" // 9 letters; 10 bytes with its NUL
 #define HX_GROUP_BEFORE "filter"
+// The dialog reads the service group order into an area of this many bytes: a longer list stops
+// its preparation.
+#define HX_GROUP_LIST_AREA 1024
 #define HX_TYPES_SUPPORTED 7 // error, warning and information events
 #define HX_EVENT_MESSAGE_FILE "%SystemRoot%\\System32\\Drivers\\HxVol.sys" // 39 characters
 

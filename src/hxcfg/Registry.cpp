@@ -43,10 +43,33 @@ DWORD TotalPhys() {
     return TotalPhysBytes(status);
 }
 
-void ReadGroupList(GroupList* pList) {
-    pList->cb = sizeof pList->ab;
-    pList->bRead =
-        ReadValue(HX_KEY_GROUP_ORDER, "List", nullptr, pList->ab, &pList->cb) == ERROR_SUCCESS;
-    if (!pList->bRead)
-        pList->cb = 0;
+LONG ReadWholeList(BYTE** ppbList, DWORD* pcbList, DWORD* pdwType) {
+    *ppbList = nullptr;
+    *pcbList = 0;
+    DWORD dwType = REG_NONE;
+    HKEY hKey = NULL;
+    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_READ, &hKey);
+    // Asked for its size first; should the list grow between the two reads, asked again. A query
+    // that answers "more data" every time ends the tries with that answer.
+    for (int nTry = 0; lError == ERROR_SUCCESS && *ppbList == nullptr && nTry < 4; ++nTry) {
+        DWORD cb = 0;
+        lError = RegQueryValueExA(hKey, "List", nullptr, nullptr, nullptr, &cb);
+        if (lError != ERROR_SUCCESS)
+            break;
+        BYTE* pb = new BYTE[cb != 0 ? cb : 1];
+        lError = RegQueryValueExA(hKey, "List", nullptr, &dwType, pb, &cb);
+        if (lError == ERROR_SUCCESS) {
+            *ppbList = pb;
+            *pcbList = cb;
+        } else {
+            delete[] pb;
+            if (lError == ERROR_MORE_DATA && nTry < 3)
+                lError = ERROR_SUCCESS;
+        }
+    }
+    if (hKey != NULL)
+        RegCloseKey(hKey);
+    if (pdwType != nullptr)
+        *pdwType = *ppbList != nullptr ? dwType : REG_NONE;
+    return lError == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : lError;
 }

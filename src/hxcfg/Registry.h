@@ -16,10 +16,8 @@ LONG KeyOpenResult(const char* pszKey);
 // Total physical memory as the dialog counts it.
 DWORD TotalPhys();
 
-// The service group list, as preparation reads it into its 1024-byte area.
-struct GroupList {
-    BYTE ab[1024];
-    DWORD cb = 0;
-    BOOL bRead = FALSE;
-};
-void ReadGroupList(GroupList* pList);
+// The service group list (List), read whole however long it is: the dialog's 1024-byte area is
+// no limit for status or remove. A list that is not there, or a group order key that is not, is
+// ERROR_SUCCESS with no bytes and type REG_NONE. *ppbList is the caller's to delete[]; pdwType,
+// when given, receives the list's type.
+LONG ReadWholeList(BYTE** ppbList, DWORD* pcbList, DWORD* pdwType = nullptr);

@@ -20,36 +20,6 @@ BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
     return FALSE;
 }
 
-// The group list, read whole however long it is: the dialog's area is no limit for its removal.
-// A list that is not there, or a group order key that is not, has nothing to remove: ERROR_SUCCESS
-// with no bytes. *ppbList is the caller's to delete[].
-LONG ReadWholeList(BYTE** ppbList, DWORD* pcbList) {
-    *ppbList = nullptr;
-    *pcbList = 0;
-    HKEY hKey = NULL;
-    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, HX_KEY_GROUP_ORDER, 0, KEY_READ, &hKey);
-    // Asked for its size first; should the list grow between the two reads, asked again.
-    for (int nTry = 0; lError == ERROR_SUCCESS && *ppbList == nullptr && nTry < 4; ++nTry) {
-        DWORD cb = 0;
-        lError = RegQueryValueExA(hKey, "List", nullptr, nullptr, nullptr, &cb);
-        if (lError != ERROR_SUCCESS)
-            break;
-        BYTE* pb = new BYTE[cb != 0 ? cb : 1];
-        lError = RegQueryValueExA(hKey, "List", nullptr, nullptr, pb, &cb);
-        if (lError == ERROR_SUCCESS) {
-            *ppbList = pb;
-            *pcbList = cb;
-        } else {
-            delete[] pb;
-            if (lError == ERROR_MORE_DATA && nTry < 3)
-                lError = ERROR_SUCCESS;
-        }
-    }
-    if (hKey != NULL)
-        RegCloseKey(hKey);
-    return lError == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : lError;
-}
-
 // Why the step of the plan failed, in one line.
 void ReportFailedStep(const CRegPlan& plan) {
     const RegStep& step = plan.Step(plan.Applied());

@@ -7,16 +7,19 @@
 #include "budget/MemoryBudget.h"
 #include "config/RegistryLayout.h"
 #include "config/ServiceGroupList.h"
+#include "config/ValueModel.h"
 #include "drives/DriveEntry.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
+#include "hxcfg/DriverImage.h"
 #include "hxcfg/MirrorDevice.h"
 #include "hxcfg/Registry.h"
 
 namespace {
-// One value as read: its type and length also when it is longer than the bytes kept.
+// One value as read: its type and length also when it is longer than the bytes kept (a path,
+// up to two of the longest; any other value, 63).
 struct ShownValue {
-    BYTE ab[64];
+    BYTE ab[2 * MAX_PATH];
     DWORD cb = 0;
     DWORD dwType = REG_NONE;
     LONG lResult = ERROR_FILE_NOT_FOUND;
@@ -53,12 +56,23 @@ void AddTypeName(CText* pOut, DWORD dwType) {
         pOut->Add("type ").AddDword(dwType);
 }
 
-void ShowValue(CText* pOut, const char* pszName, const ShownValue& v) {
-    pOut->Add("  ").Add(pszName).Add(": ");
+// "missing" only for what is not there: anything else that failed is said with its error.
+void AddUnread(CText* pOut, LONG lResult) {
+    if (lResult == ERROR_FILE_NOT_FOUND)
+        pOut->Add("missing");
+    else
+        pOut->Add("cannot be read: ").AddError(lResult);
+}
+
+void ShowValue(CText* pOut, const ValueRule& rule, const ShownValue& v) {
+    pOut->Add("  ").Add(rule.pszName).Add(": ");
     char sz[sizeof v.ab];
     v.Text(sz);
-    if (!v.Present()) {
-        pOut->AddLine(v.lResult == ERROR_FILE_NOT_FOUND ? "missing" : "cannot be read");
+    if (!v.Present() && v.lResult == ERROR_FILE_NOT_FOUND && rule.dwType == REG_EXPAND_SZ) {
+        pOut->AddLine("none, the system's own place");
+    } else if (!v.Present()) {
+        AddUnread(pOut, v.lResult);
+        pOut->AddChar('\n');
     } else if (v.dwType == REG_DWORD && v.cb == 4) {
         pOut->AddDword(v.Dword()).AddChar('\n');
     } else if ((v.dwType == REG_SZ || v.dwType == REG_EXPAND_SZ) && v.Whole()) {
@@ -73,25 +87,36 @@ void ShowValue(CText* pOut, const char* pszName, const ShownValue& v) {
     }
 }
 
-// Reads the named values of one key through one handle; FALSE when the key is not there to read.
-BOOL ReadKey(const char* pszKey, const char* const* ppszNames, int nNames, ShownValue* pValues) {
+// Reads every value the model lists in the key through one handle; the result of opening it.
+LONG ReadKey(const char* pszKey, ShownValue* pValues) {
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return FALSE;
-    for (int i = 0; i < nNames; ++i) {
+    LONG lOpen = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey);
+    if (lOpen != ERROR_SUCCESS)
+        return lOpen;
+    for (int i = 0; i < kValueRuleCount; ++i) {
+        const ValueRule& rule = kValueRules[i];
+        if (strcmp(rule.pszKey, pszKey) != 0 || rule.pszName == nullptr)
+            continue;
         ShownValue& v = pValues[i];
-        v.cb = sizeof v.ab - 1;
-        v.lResult = RegQueryValueExA(hKey, ppszNames[i], nullptr, &v.dwType, v.ab, &v.cb);
+        v.cb = rule.dwType == REG_EXPAND_SZ ? sizeof v.ab - 1 : 63;
+        v.lResult = RegQueryValueExA(hKey, rule.pszName, nullptr, &v.dwType, v.ab, &v.cb);
     }
     RegCloseKey(hKey);
-    return TRUE;
+    return lOpen;
 }
 
-void ShowKey(CText* pOut, const char* pszKey, BOOL bOpen, const char* const* ppszNames, int nNames,
-             const ShownValue* pValues) {
-    pOut->Add("HKEY_LOCAL_MACHINE\\").Add(pszKey).AddLine(bOpen ? "" : ": missing");
-    for (int i = 0; bOpen && i < nNames; ++i)
-        ShowValue(pOut, ppszNames[i], pValues[i]);
+void ShowKey(CText* pOut, const char* pszKey, LONG lOpen, const ShownValue* pValues) {
+    pOut->Add("HKEY_LOCAL_MACHINE\\").Add(pszKey);
+    if (lOpen != ERROR_SUCCESS) {
+        pOut->Add(": ");
+        AddUnread(pOut, lOpen);
+        pOut->AddChar('\n');
+        return;
+    }
+    pOut->AddChar('\n');
+    for (int i = 0; i < kValueRuleCount; ++i)
+        if (strcmp(kValueRules[i].pszKey, pszKey) == 0 && kValueRules[i].pszName != nullptr)
+            ShowValue(pOut, kValueRules[i], pValues[i]);
 }
 
 // Bytes and the dialog's megabytes.
@@ -103,42 +128,52 @@ void ShowBytes(CText* pOut, const char* pszLabel, DWORD dw) {
         .AddLine(" MB)");
 }
 
-// In the order the dialog writes them; the verdict reads some of them by these places.
-enum { kErrorControl, kStart, kType, kGroup, kServiceValues };
-enum { kBreakOnEntry, kDebugLevel, kDrive, kPartition, kDiskSize, kDosDevice, kParameterValues };
-const char* const kServiceNames[kServiceValues] = {"ErrorControl", "Start", "Type", "Group"};
-const char* const kParameterNames[kParameterValues] = {"BreakOnEntry", "DebugLevel", "Drive",
-                                                       "Partition",    "DiskSize",   "DosDevice"};
+// The row of a value in the model, and so its place among the values read.
+int Row(const char* pszName) {
+    return static_cast<int>(FindValueRule(pszName) - kValueRules);
+}
 
 // Everything status shows and the verdict judges, read once.
 struct Installed {
-    ShownValue service[kServiceValues];
-    ShownValue parameters[kParameterValues];
-    BOOL bService;
-    BOOL bParameters;
-    GroupList list;
+    ShownValue* values; // by the model's rows
+    LONG lService;
+    LONG lParameters;
+    LONG lEventSource;
+    BYTE* pbList = nullptr;
+    DWORD cbList = 0;
+    DWORD dwListType = REG_NONE;
+    LONG lList;
     GroupPlace place;
-    BOOL bEventSource;
     DWORD dwTotalPhys;
     DWORD dwPoolSize = 0;
-    BOOL bPool;
+    LONG lPool;
     DWORD dwBudget = 0;
     BOOL bMemory;
 
-    Installed() {
-        bService = ReadKey(HX_KEY_SERVICE, kServiceNames, kServiceValues, service);
-        bParameters = ReadKey(HX_KEY_PARAMETERS, kParameterNames, kParameterValues, parameters);
-        ReadGroupList(&list);
-        place = list.bRead ? FindGroup(list.ab, list.cb) : kGroupMissing;
-        bEventSource = KeyPresent(HX_KEY_EVENT_SOURCE);
+    Installed() : values(new ShownValue[kValueRuleCount]) {
+        lService = ReadKey(HX_KEY_SERVICE, values);
+        lParameters = ReadKey(HX_KEY_PARAMETERS, values);
+        lList = ReadWholeList(&pbList, &cbList, &dwListType);
+        place = FindGroup(pbList, cbList);
+        lEventSource = KeyOpenResult(HX_KEY_EVENT_SOURCE);
         // The figures as the dialog computes them at its start.
         dwTotalPhys = TotalPhys();
-        bPool = ReadDword(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", &dwPoolSize);
+        DWORD cb = sizeof dwPoolSize;
+        lPool = ReadValue(HX_KEY_MEMORY_MANAGEMENT, "NonPagedPoolSize", nullptr,
+                          reinterpret_cast<BYTE*>(&dwPoolSize), &cb);
+        if (lPool != ERROR_SUCCESS)
+            dwPoolSize = 0;
         bMemory = CalcStartupUsableMemory(dwTotalPhys, dwPoolSize, &dwBudget);
     }
-    ~Installed() { FreeDriveList(m_pDrives); }
+    ~Installed() {
+        FreeDriveList(m_pDrives);
+        delete[] pbList;
+        delete[] values;
+    }
     Installed(const Installed&) = delete;
     Installed& operator=(const Installed&) = delete;
+
+    const ShownValue& Value(const char* pszName) const { return values[Row(pszName)]; }
 
     // The dialog's drive list for the budget, built when first asked for; nullptr when there is
     // no budget or the list could not be built (the failure has been reported).
@@ -156,16 +191,25 @@ private:
 
 void ShowInstalled(Installed& s) {
     CText out;
-    ShowKey(&out, HX_KEY_SERVICE, s.bService, kServiceNames, kServiceValues, s.service);
-    ShowKey(&out, HX_KEY_PARAMETERS, s.bParameters, kParameterNames, kParameterValues,
-            s.parameters);
+    ShowKey(&out, HX_KEY_SERVICE, s.lService, s.values);
+    ShowKey(&out, HX_KEY_PARAMETERS, s.lParameters, s.values);
     static const char* const kPlaces[] = {"Halcyonix missing", "Halcyonix listed",
                                           "Halcyonix after filter"};
-    out.Add("Service group order: ").AddLine(s.list.bRead ? kPlaces[s.place] : "cannot be read");
-    out.Add("Event log source: ").AddLine(s.bEventSource ? "registered" : "missing");
-    out.Add("Pool size: ");
-    if (!s.bPool)
-        out.Add("missing, ");
+    out.Add("Service group order: ");
+    if (s.lList != ERROR_SUCCESS)
+        out.Add("cannot be read: ").AddError(s.lList).AddChar('\n');
+    else
+        out.Add(kPlaces[s.place]).Add(", ").AddDword(s.cbList).AddLine(" bytes");
+    out.Add("Event log source: ");
+    if (s.lEventSource == ERROR_SUCCESS)
+        out.Add("registered");
+    else
+        AddUnread(&out, s.lEventSource);
+    out.Add("\nPool size: ");
+    if (s.lPool != ERROR_SUCCESS) {
+        AddUnread(&out, s.lPool);
+        out.Add(", ");
+    }
     out.AddDword(s.dwPoolSize)
         .Add(" bytes (")
         .AddDword(CalcPoolPercent(s.dwTotalPhys, s.dwPoolSize, CalcMinPoolPercent(s.dwTotalPhys)))
@@ -194,78 +238,113 @@ void ShowInstalled(Installed& s) {
     PrintOut(out);
 }
 
-class CReasons {
+// What the verdict found: reasons the disk will not be built, and notes where it will be built,
+// but not as HxSetup sets it up. One a line each.
+class CFindings {
 public:
-    CReasons() : m_n(0) {}
-    CText& Add() {
-        ++m_n;
-        return m_text.Add("  ");
+    CText& Add(ValueWeight weight) {
+        if (weight == kWeightReason) {
+            ++m_nReasons;
+            return m_reasons.Add("  ");
+        }
+        if (weight == kWeightNote) {
+            ++m_nNotes;
+            return m_notes.Add("  ");
+        }
+        m_ignored.Clear();
+        return m_ignored;
     }
+    CText& Reason() { return Add(kWeightReason); }
+    CText& Note() { return Add(kWeightNote); }
     // "Name is ", to be followed by what is wrong with the value.
-    CText& AddValue(const char* pszName) { return Add().Add(pszName).Add(" is "); }
-    int Count() const { return m_n; }
-    const CText& Text() const { return m_text; }
+    CText& AddValue(ValueWeight weight, const char* pszName) {
+        return Add(weight).Add(pszName).Add(" is ");
+    }
+    int Reasons() const { return m_nReasons; }
+    int Notes() const { return m_nNotes; }
+    const CText& ReasonText() const { return m_reasons; }
+    const CText& NoteText() const { return m_notes; }
 
 private:
-    CText m_text;
-    int m_n;
+    CText m_reasons;
+    CText m_notes;
+    CText m_ignored;
+    int m_nReasons = 0;
+    int m_nNotes = 0;
 };
 
-// TRUE when the value is there to judge; else the reason it is not.
-BOOL CheckPresent(CReasons* pReasons, const char* pszName, const ShownValue& v) {
-    if (v.Present())
-        return TRUE;
-    pReasons->AddValue(pszName).AddLine(v.lResult == ERROR_FILE_NOT_FOUND ? "missing"
-                                                                          : "not readable");
-    return FALSE;
+// What cannot be read cannot be judged: it weighs as the worst its value could.
+ValueWeight Unjudged(const ValueRule& rule) {
+    return rule.missing > rule.malformed ? rule.missing : rule.malformed;
 }
 
-BOOL CheckType(CReasons* pReasons, const char* pszName, const ShownValue& v, DWORD dwType) {
-    if (!CheckPresent(pReasons, pszName, v))
+void AddCannotJudge(CText& line, const char* pszWhat, LONG lError) {
+    line.Add(pszWhat)
+        .Add(" cannot be read, so it cannot be judged: ")
+        .AddError(lError)
+        .AddChar('\n');
+}
+
+// TRUE when the value is there, of a type its readers take (a path may be either kind of
+// string), and of 4 bytes for a number; else the finding that says why not.
+BOOL CheckForm(CFindings* pFindings, const ValueRule& rule, const ShownValue& v) {
+    if (!v.Present()) {
+        if (v.lResult == ERROR_FILE_NOT_FOUND)
+            pFindings->AddValue(rule.missing, rule.pszName).AddLine("missing");
+        else
+            AddCannotJudge(pFindings->Add(Unjudged(rule)), rule.pszName, v.lResult);
         return FALSE;
-    if (v.dwType == dwType)
-        return TRUE;
-    CText& reason = pReasons->AddValue(pszName).Add("stored as ");
-    AddTypeName(&reason, v.dwType);
-    reason.Add(", not ");
-    AddTypeName(&reason, dwType);
-    reason.AddChar('\n');
-    return FALSE;
-}
-
-// A REG_DWORD of 4 bytes.
-BOOL CheckDword(CReasons* pReasons, const char* pszName, const ShownValue& v) {
-    if (!CheckType(pReasons, pszName, v, REG_DWORD))
+    }
+    if (v.dwType != rule.dwType && !(rule.dwType == REG_EXPAND_SZ && v.dwType == REG_SZ)) {
+        CText& line = pFindings->AddValue(rule.malformed, rule.pszName).Add("stored as ");
+        AddTypeName(&line, v.dwType);
+        line.Add(", not ");
+        AddTypeName(&line, rule.dwType);
+        line.AddChar('\n');
         return FALSE;
-    if (v.cb == 4)
+    }
+    if (rule.dwType != REG_DWORD || v.cb == 4)
         return TRUE;
-    pReasons->AddValue(pszName).AddDword(v.cb).AddLine(" bytes long, not 4");
+    pFindings->AddValue(rule.malformed, rule.pszName).AddDword(v.cb).AddLine(" bytes long, not 4");
     return FALSE;
 }
 
-void CheckDwordIs(CReasons* pReasons, const char* pszName, const ShownValue& v, DWORD dwWanted) {
-    if (CheckDword(pReasons, pszName, v) && v.Dword() != dwWanted)
-        pReasons->AddValue(pszName).AddDword(v.Dword()).Add(", not ").AddDword(dwWanted).AddChar(
-            '\n');
+// A number: within the range its readers accept, and HxSetup's own value.
+BOOL CheckDword(CFindings* pFindings, const char* pszName, const ShownValue& v) {
+    const ValueRule& rule = *FindValueRule(pszName);
+    if (!CheckForm(pFindings, rule, v))
+        return FALSE;
+    DWORD dw = v.Dword();
+    ValueWeight weight = dw < rule.dwLow || dw > rule.dwHigh ? rule.malformed
+                         : dw != rule.dwWritten              ? rule.differs
+                                                             : kWeightNone;
+    if (weight != kWeightNone)
+        pFindings->AddValue(weight, pszName)
+            .AddDword(dw)
+            .Add(", not ")
+            .AddDword(rule.dwWritten)
+            .AddChar('\n');
+    return TRUE;
 }
 
-// A REG_SZ whose text has the form pfnForm accepts, described by pszForm; the text goes to psz
-// (sizeof v.ab bytes).
-BOOL CheckText(CReasons* pReasons, const char* pszName, const ShownValue& v,
+// A text whose form pfnForm accepts, described by pszForm; the text goes to psz (sizeof v.ab
+// bytes).
+BOOL CheckText(CFindings* pFindings, const char* pszName, const ShownValue& v,
                BOOL (*pfnForm)(const char*), const char* pszForm, char* psz) {
+    const ValueRule& rule = *FindValueRule(pszName);
     v.Text(psz);
-    if (!CheckType(pReasons, pszName, v, REG_SZ))
+    if (!CheckForm(pFindings, rule, v))
         return FALSE;
     if (v.Whole() && pfnForm(psz))
         return TRUE;
-    CText& reason = pReasons->AddValue(pszName);
+    CText& line = pFindings->AddValue(rule.malformed, pszName);
     if (!v.Whole())
-        reason.AddDword(v.cb).Add(" bytes long");
+        line.AddDword(v.cb).Add(" bytes long");
     else if (psz[0] == '\0')
-        reason.Add("empty");
+        line.Add("empty");
     else
-        reason.AddQuoted(psz);
-    reason.Add(", not ").AddLine(pszForm);
+        line.AddQuoted(psz);
+    line.Add(", not ").AddLine(pszForm);
     return FALSE;
 }
 
@@ -281,21 +360,21 @@ BOOL IsDriveName(const char* psz) {
 
 // The drive the configuration mirrors, judged as the dialog would list it.
 void JudgeMirror(char cLetter, DWORD dwDrive, DWORD dwPartition, Installed* pInstalled,
-                 CReasons* pReasons) {
+                 CFindings* pReasons) {
     char szRoot[4] = {cLetter, ':', '\\', '\0'};
     char szName[3] = {cLetter, ':', '\0'};
     UINT nType = GetDriveTypeA(szRoot);
     if (nType == DRIVE_NO_ROOT_DIR || nType == DRIVE_UNKNOWN) {
-        pReasons->Add().Add("drive ").Add(szName).AddLine(" no longer exists");
+        pReasons->Reason().Add("drive ").Add(szName).AddLine(" no longer exists");
         return;
     }
     if (nType != DRIVE_FIXED) {
-        pReasons->Add().Add("drive ").Add(szName).AddLine(" is not a fixed drive");
+        pReasons->Reason().Add("drive ").Add(szName).AddLine(" is not a fixed drive");
         return;
     }
     const DriveEntry* pDrives = pInstalled->Drives();
     if (pDrives == nullptr) {
-        pReasons->Add().AddLine("the drive list could not be built");
+        pReasons->Reason().AddLine("the drive list could not be built");
         return;
     }
     for (const DriveEntry* p = pDrives; p != nullptr; p = p->pNext) {
@@ -303,9 +382,9 @@ void JudgeMirror(char cLetter, DWORD dwDrive, DWORD dwPartition, Installed* pIns
             continue;
         CText reason;
         if (!CheckMirrorDevice(*p, &reason))
-            pReasons->Add().Add(reason).AddChar('\n');
+            pReasons->Reason().Add(reason).AddChar('\n');
         else if (p->dwDiskNumber != dwDrive || p->dwPartitionNumber != dwPartition)
-            pReasons->Add()
+            pReasons->Reason()
                 .Add("drive ")
                 .Add(szName)
                 .Add(" is disk ")
@@ -319,77 +398,152 @@ void JudgeMirror(char cLetter, DWORD dwDrive, DWORD dwPartition, Installed* pIns
                 .AddChar('\n');
         return;
     }
-    pReasons->Add().Add("drive ").Add(szName).AddLine(" no longer fits the budget");
+    pReasons->Reason().Add("drive ").Add(szName).AddLine(" no longer fits the budget");
 }
 
-void JudgeParameters(Installed* pInstalled, CReasons* pReasons) {
-    const ShownValue* pValues = pInstalled->parameters;
-    char szDosDevice[sizeof pValues->ab];
-    BOOL bDosDevice = CheckText(pReasons, "DosDevice", pValues[kDosDevice], IsDriveName,
+BOOL IsAnyText(const char*) {
+    return TRUE;
+}
+
+// Where the system looks for the driver's image, and whether it is there.
+void JudgeImage(const Installed& s, CFindings* pFindings) {
+    char szImagePath[sizeof s.values->ab];
+    const ShownValue& v = s.Value("ImagePath");
+    BOOL bSet = v.Present();
+    if (bSet && !CheckText(pFindings, "ImagePath", v, IsAnyText, "a path", szImagePath))
+        return;
+    DriverImage image;
+    FindDriverImage(bSet ? szImagePath : nullptr, &image);
+    if (image.state == kImageThere)
+        return;
+    if (image.state == kImageOtherForm) {
+        pFindings->Note()
+            .Add("ImagePath ")
+            .AddQuoted(image.szPath)
+            .AddLine(" names a device path that hxcfg cannot look into: the driver's image is not "
+                     "checked");
+        return;
+    }
+    CText& line = pFindings->Reason().Add("the driver's image ");
+    if (image.szPath[0] != '\0')
+        line.Add(image.szPath).AddChar(' ');
+    if (image.state == kImageMissing)
+        line.AddLine("does not exist");
+    else
+        line.Add("cannot be looked for, so it cannot be judged: ")
+            .AddError(image.lError)
+            .AddChar('\n');
+}
+
+void JudgeService(const Installed& s, CFindings* pFindings) {
+    if (s.lService == ERROR_FILE_NOT_FOUND) {
+        pFindings->Reason().AddLine("no service key");
+        return;
+    }
+    if (s.lService != ERROR_SUCCESS) {
+        AddCannotJudge(pFindings->Reason(), "the service key", s.lService);
+        return;
+    }
+    CheckDword(pFindings, "ErrorControl", s.Value("ErrorControl"));
+    CheckDword(pFindings, "Start", s.Value("Start"));
+    CheckDword(pFindings, "Type", s.Value("Type"));
+    char szGroup[sizeof s.values->ab];
+    CheckText(pFindings, "Group", s.Value("Group"), IsGroupName, "\"" HX_GROUP_NAME "\"", szGroup);
+    JudgeImage(s, pFindings);
+}
+
+// The group order and the event log source decide when the driver loads and whether its events
+// can be read: never whether it loads.
+void JudgeSystemKeys(const Installed& s, CFindings* pFindings) {
+    const ValueRule& list = *FindValueRule("List");
+    if (s.lList != ERROR_SUCCESS) {
+        AddCannotJudge(pFindings->Add(Unjudged(list)), "the service group order", s.lList);
+    } else if (s.dwListType != REG_MULTI_SZ && s.dwListType != REG_NONE) {
+        CText& line = pFindings->AddValue(list.malformed, "List").Add("stored as ");
+        AddTypeName(&line, s.dwListType);
+        line.AddLine(", not REG_MULTI_SZ");
+    } else {
+        if (s.place == kGroupMissing)
+            pFindings->Add(list.missing)
+                .AddLine("\"Halcyonix\" is missing from the service group order");
+        else if (s.place == kGroupAfterFilter)
+            pFindings->Add(list.differs)
+                .AddLine("\"Halcyonix\" is placed after \"filter\" in the service group order");
+        if (s.cbList > HX_GROUP_LIST_AREA)
+            pFindings->Add(list.differs)
+                .Add("the service group order is unusually long: ")
+                .AddDword(s.cbList)
+                .AddLine(" bytes, more than the 1024 that HxSetup reads");
+    }
+    for (int i = 0; i < kValueRuleCount; ++i) {
+        const ValueRule& rule = kValueRules[i];
+        if (rule.pszName != nullptr || strcmp(rule.pszKey, HX_KEY_EVENT_SOURCE) != 0)
+            continue;
+        if (s.lEventSource == ERROR_FILE_NOT_FOUND)
+            pFindings->Add(rule.missing).AddLine("no event log source");
+        else if (s.lEventSource != ERROR_SUCCESS)
+            AddCannotJudge(pFindings->Add(rule.missing), "the event log source", s.lEventSource);
+    }
+}
+void JudgeParameters(Installed* pInstalled, CFindings* pFindings) {
+    const Installed& s = *pInstalled;
+    if (s.lParameters != ERROR_SUCCESS) {
+        if (s.lParameters == ERROR_FILE_NOT_FOUND)
+            pFindings->Reason().AddLine("no Parameters key");
+        else
+            AddCannotJudge(pFindings->Reason(), "the Parameters key", s.lParameters);
+        return;
+    }
+    char szDosDevice[sizeof s.values->ab];
+    BOOL bDosDevice = CheckText(pFindings, "DosDevice", s.Value("DosDevice"), IsDriveName,
                                 "a drive letter and a colon", szDosDevice);
-    BOOL bDrive = CheckDword(pReasons, "Drive", pValues[kDrive]);
-    BOOL bPartition = CheckDword(pReasons, "Partition", pValues[kPartition]);
-    BOOL bDiskSize = CheckDword(pReasons, "DiskSize", pValues[kDiskSize]);
+    BOOL bDrive = CheckDword(pFindings, "Drive", s.Value("Drive"));
+    BOOL bPartition = CheckDword(pFindings, "Partition", s.Value("Partition"));
+    BOOL bDiskSize = CheckDword(pFindings, "DiskSize", s.Value("DiskSize"));
     if (!bPartition)
         return;
     // The dialog writes partition 0 for the RAM disk only: partitions count from 1.
-    if (pValues[kPartition].Dword() == 0) {
-        DWORD dwSize = pValues[kDiskSize].Dword();
+    if (s.Value("Partition").Dword() == 0) {
+        DWORD dwSize = s.Value("DiskSize").Dword();
         if (bDiskSize && dwSize < kMiB)
-            pReasons->AddValue("DiskSize")
+            pFindings->AddValue(kWeightReason, "DiskSize")
                 .AddDword(dwSize)
                 .AddLine(", less than the smallest RAM disk of 1048576 bytes");
-        else if (bDiskSize && pInstalled->bMemory && dwSize > pInstalled->dwBudget)
-            pReasons->AddValue("DiskSize")
+        else if (bDiskSize && s.bMemory && dwSize > s.dwBudget)
+            pFindings->AddValue(kWeightReason, "DiskSize")
                 .AddDword(dwSize)
                 .Add(", more than the budget of ")
-                .AddDword(pInstalled->dwBudget)
+                .AddDword(s.dwBudget)
                 .AddLine(" bytes");
-    } else if (bDosDevice && bDrive && pInstalled->bMemory) {
-        JudgeMirror(UpperChar(szDosDevice[0]), pValues[kDrive].Dword(), pValues[kPartition].Dword(),
-                    pInstalled, pReasons);
+    } else if (bDosDevice && bDrive && s.bMemory) {
+        JudgeMirror(UpperChar(szDosDevice[0]), s.Value("Drive").Dword(),
+                    s.Value("Partition").Dword(), pInstalled, pFindings);
     }
 }
 
-// Every reason the driver would not build the configured disk, printed.
+// Every reason the driver would not build the configured disk, and every note, printed.
 int PrintVerdictOf(Installed* pInstalled) {
     Installed& s = *pInstalled;
-    CReasons reasons;
+    CFindings findings;
     if (!s.bMemory)
-        reasons.Add().AddLine("less than 16000000 bytes of memory");
-    if (!s.bService) {
-        reasons.Add().AddLine("no service key");
-    } else {
-        CheckPresent(&reasons, "ErrorControl", s.service[kErrorControl]);
-        CheckDwordIs(&reasons, "Start", s.service[kStart], 0);
-        CheckDwordIs(&reasons, "Type", s.service[kType], 1); // a kernel-mode driver
-        char szGroup[sizeof s.service[kGroup].ab];
-        CheckText(&reasons, "Group", s.service[kGroup], IsGroupName, "\"" HX_GROUP_NAME "\"",
-                  szGroup);
-    }
-    if (!s.list.bRead)
-        reasons.Add().AddLine("the service group order cannot be read");
-    else if (s.place == kGroupMissing)
-        reasons.Add().AddLine("\"Halcyonix\" is missing from the service group order");
-    else if (s.place == kGroupAfterFilter)
-        reasons.Add().AddLine(
-            "\"Halcyonix\" is placed after \"filter\" in the service group order");
-    if (!s.bEventSource)
-        reasons.Add().AddLine("no event log source");
-    if (!s.bParameters)
-        reasons.Add().AddLine("no Parameters key");
-    else
-        JudgeParameters(&s, &reasons);
+        findings.Reason().AddLine("less than 16000000 bytes of memory");
+    JudgeService(s, &findings);
+    JudgeSystemKeys(s, &findings);
+    JudgeParameters(&s, &findings);
 
     CText out;
-    if (reasons.Count() == 0) {
+    if (findings.Reasons() == 0) {
         out.AddLine("Verdict: the disk will be built at the next start");
     } else {
         out.AddLine("Verdict: the disk will not be built at the next start, because:");
-        out.Add(reasons.Text());
+        out.Add(findings.ReasonText());
+    }
+    if (findings.Notes() != 0) {
+        out.AddLine("Notes (not as HxSetup sets it up):");
+        out.Add(findings.NoteText());
     }
     PrintOut(out);
-    return reasons.Count() == 0 ? kExitDone : kExitNotBuilt;
+    return findings.Reasons() == 0 ? kExitDone : kExitNotBuilt;
 }
 } // namespace
 

@@ -81,6 +81,12 @@ struct Drive {
 };
 void AddDrive(const Drive& drive);
 
+// ---- the machine's own files (names and attributes; no contents) ----
+// A file at a full path such as "C:\\WINDOWS\\System32\\drivers\\HxVol.sys"; the folders above it
+// exist with it. The Windows folder is C:\\WINDOWS.
+void SeedFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+void RemoveFile(const std::string& path);
+
 // ---- process ----
 void SetCommandLine(const std::string& commandLine);
 void SetModuleFileName(const std::string& path);
@@ -115,6 +121,7 @@ enum class Api {
     WriteFile,
     FlushFileBuffers,
     CloseHandle,
+    GetFileAttributes, // the machine's own files: key is the path
 };
 struct Fault {
     // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their

@@ -257,14 +257,20 @@ TEST_F(Hxcfg, RegFileNotWrittenWholeIsNotLeft) {
         DWORD error;
         const char* err;
     } rows[] = {
-        {sim::Api::CreateFile, ERROR_ACCESS_DENIED, "could not be created: error 5"},
+        // The system's words, as Windows gives them.
+        {sim::Api::CreateFile, ERROR_ACCESS_DENIED,
+         "could not be created (error 5: Access is denied)"},
         {sim::Api::WriteFile, ERROR_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
+         "could not be written, and is deleted (error 112: There is not enough space on the disk)"},
         {sim::Api::FlushFileBuffers, ERROR_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
+         "could not be written, and is deleted (error 112: There is not enough space on the disk)"},
         {sim::Api::CloseHandle, ERROR_HANDLE_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
-        {sim::Api::CloseHandle, ERROR_NOT_READY, "could not be written, and is deleted: error 21"},
+         "could not be written, and is deleted (error 39: The disk is full)"},
+        {sim::Api::CloseHandle, ERROR_NOT_READY,
+         "could not be written, and is deleted (error 21: The device is not ready)"},
+        // A code the system has no text for keeps its number alone.
+        {sim::Api::CloseHandle, 0x2000ABCD,
+         "could not be written, and is deleted (error 536914893)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(sim::ApiName(row.api));
@@ -280,18 +286,75 @@ TEST_F(Hxcfg, RegFileNotWrittenWholeIsNotLeft) {
     }
 }
 
+// A failure part-way: the output lists every key and value changed before it, and one line names
+// what failed and why, in the system's words.
 TEST_F(Hxcfg, AFailedWriteSaysWhyAndListsWhatStays) {
-    sim::InjectFault({sim::Api::RegSetValueEx, 0, kParametersKey, "DiskSize"});
-    HxcfgRun r = RunHxcfg({"ramdisk"});
-    EXPECT_EQ(r.exit, 4);
-    EXPECT_EQ(r.err, "hxcfg: Error, unable to write Halcyonix registry value\n");
-    const size_t at = r.out.find("Written before the failure");
-    ASSERT_NE(at, std::string::npos) << r.out;
-    const std::string listed = r.out.substr(at);
-    EXPECT_NE(listed.find("\"Partition\"=dword:00000000\n"), std::string::npos) << listed;
-    EXPECT_EQ(listed.find("DiskSize"), std::string::npos) << listed;
-    EXPECT_EQ(listed.find("DosDevice"), std::string::npos) << listed;
-    EXPECT_EQ(sim::GetDword(kParametersKey, "Partition"), 0u);
+    const std::string hklm = "HKEY_LOCAL_MACHINE\\";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        sim::Fault fault;
+        std::string err;
+        std::vector<std::string> listed; // each in the listing; none: nothing was written
+        std::vector<std::string> absent;
+    } rows[] = {
+        {"ramdisk, a value",
+         {"ramdisk"},
+         {sim::Api::RegSetValueEx, 0, kParametersKey, "DiskSize"},
+         "Error, unable to write Halcyonix registry value: cannot write DiskSize in " + hklm +
+             kParametersKey + " (error 5: Access is denied)",
+         {"\"Partition\"=dword:00000000\n"},
+         {"DiskSize", "DosDevice"}},
+        {"ramdisk, the first write",
+         {"ramdisk"},
+         {sim::Api::RegSetValueEx, 0, kGroupOrderKey, "List"},
+         "Error, couldn't write to Service Group Order: cannot write List in " + hklm +
+             kGroupOrderKey + " (error 5: Access is denied)",
+         {},
+         {}},
+        {"remove, a subkey after another",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kParametersKey, "", ERROR_CANTWRITE},
+         "cannot delete " + hklm + kParametersKey +
+             " (error 1013: The configuration registry key could not be written)",
+         {"[-" + hklm + kServiceKey + "\\Enum]\n"},
+         {"Parameters]", kServiceKey + "]", "EventLog"}},
+        {"remove, the first subkey",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kServiceKey + "\\Enum"},
+         "cannot delete " + hklm + kServiceKey + "\\Enum (error 5: Access is denied)",
+         {},
+         {}},
+        {"remove, the top of a tree",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kServiceKey},
+         "cannot delete " + hklm + kServiceKey + " (error 5: Access is denied)",
+         {"[-" + hklm + kServiceKey + "\\Enum]\n", "[-" + hklm + kParametersKey + "]\n"},
+         {kServiceKey + "]", "EventLog"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        if (row.args[0] == "remove") {
+            SeedInstalled(0, 0, 0, kMiB, "S:");
+            sim::SeedDword(kServiceKey + "\\Enum", "Count", 1);
+            sim::SeedDword(kEventSourceKey, "TypesSupported", 7);
+        }
+        sim::InjectFault(row.fault);
+        HxcfgRun r = RunHxcfg(row.args);
+        EXPECT_EQ(r.exit, 4);
+        EXPECT_EQ(r.err, "hxcfg: " + row.err + "\n");
+        const size_t nothing = r.out.find("Nothing was written before the failure.\n");
+        const size_t at = r.out.find("Written before the failure, and left so:\n");
+        EXPECT_EQ(nothing != std::string::npos, row.listed.empty()) << r.out;
+        EXPECT_EQ(at != std::string::npos, !row.listed.empty()) << r.out;
+        const std::string listed = at != std::string::npos ? r.out.substr(at) : "";
+        for (const std::string& entry : row.listed)
+            EXPECT_NE(listed.find(entry), std::string::npos) << entry << "\n---\n" << listed;
+        for (const std::string& entry : row.absent)
+            EXPECT_EQ(listed.find(entry), std::string::npos) << entry << "\n---\n" << listed;
+        EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    }
 }
 
 TEST_F(Hxcfg, RemoveAfterConfiguringLeavesTheSeedButThePool) {

@@ -50,14 +50,6 @@ LONG ReadWholeList(BYTE** ppbList, DWORD* pcbList) {
     return lError == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : lError;
 }
 
-// Why the step of the plan failed, in one line.
-void ReportFailedStep(const CRegPlan& plan) {
-    const RegStep& step = plan.Step(plan.Applied());
-    const char* pszWhat = step.kind == kStepDeleteTree ? "cannot delete"
-                          : step.kind == kStepOpenKey  ? "cannot open"
-                                                       : "cannot write List of";
-    PrintKeyError(pszWhat, step.pszKey, plan.LastError());
-}
 } // namespace
 
 int RunRemove(const HxArgs& args) {
@@ -73,9 +65,19 @@ int RunRemove(const HxArgs& args) {
         PrintKeyError("cannot read List of", HX_KEY_GROUP_ORDER, lError);
         return kExitRefused;
     }
+    // The list is written back as the type it has, whatever that is.
+    DWORD dwListType = REG_MULTI_SZ;
+    DWORD cbType = 0;
+    if (cbList != 0)
+        lError = ReadValue(HX_KEY_GROUP_ORDER, "List", &dwListType, nullptr, &cbType);
+    if (lError != ERROR_SUCCESS) {
+        delete[] pbList;
+        PrintKeyError("cannot read List of", HX_KEY_GROUP_ORDER, lError);
+        return kExitRefused;
+    }
     BYTE* pbNew = new BYTE[cbList + 1];
     DWORD cbNew = 0;
-    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, cbList + 1, &cbNew);
+    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, &cbNew);
     delete[] pbList;
 
     CRegPlan plan;
@@ -88,7 +90,7 @@ int RunRemove(const HxArgs& args) {
         plan.DeleteTree(HX_KEY_EVENT_SOURCE);
     if (bListed) {
         plan.OpenKey(HX_KEY_GROUP_ORDER);
-        plan.SetValue("List", REG_MULTI_SZ, pbNew, cbNew);
+        plan.SetValue("List", dwListType, pbNew, cbNew);
         plan.CloseKey();
     }
     delete[] pbNew;
@@ -114,8 +116,5 @@ int RunRemove(const HxArgs& args) {
         return nExit;
 
     // Stage 2.
-    if (ApplyPlan(summary, &plan))
-        return kExitDone;
-    ReportFailedStep(plan);
-    return kExitWriteFailed;
+    return ApplyPlan(summary, &plan);
 }

@@ -90,30 +90,110 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
 }
 
 TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
+    using Commands = std::vector<std::vector<std::string>>;
+    const Commands both = {{"ramdisk", "1M"}, {"pool", "max"}};
+    // Keys as Windows guards them: administrators may change them, other tokens only read them.
+    auto guard = [](const std::string& key) { sim::SetKeyAccess(key, KEY_ALL_ACCESS, KEY_READ); };
+    auto installed = [] {
+        SeedInstalled(0, 0, 0, kMiB, "S:");
+        sim::SeedDword(kServiceKey + "\\Enum", "Count", 1);
+        sim::SeedDword(kEventSourceKey, "TypesSupported", 7);
+    };
+    const char* const elevated =
+        "(error 5: Access is denied); run hxcfg from an elevated command prompt";
+    // 112 groups of 9 bytes with their NULs, "filter" and the final NUL: 1,016 bytes, 1,026 with
+    // "Halcyonix" inserted.
+    std::vector<std::string> longList(113, "Group-09");
+    longList[100] = "filter";
     const struct {
         const char* name;
         std::function<void()> machine;
-        const char* err;
+        Commands commands;
+        std::string err;
     } rows[] = {
-        {"not an administrator", [] { sim::SetToken({false}); }, "elevated command prompt"},
-        {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, "at least 16000000 bytes"},
+        {"not an administrator", [] { sim::SetToken({false}); }, both, "elevated command prompt"},
+        {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, both, "at least 16000000 bytes"},
         {"no pool size",
          [] {
              sim::SeedValue(kMemoryKey, "NonPagedPoolSize", REG_BINARY, {1, 2, 3, 4, 5});
          },
-         "Fatal Error Unable to query session manager"}, // the dialog's own words
+         both, "Fatal Error Unable to query session manager"}, // the dialog's own words
+        {"an administrator's console that is not elevated",
+         [&] {
+             installed();
+             sim::SetToken({true, false});
+             for (const std::string& key :
+                  {kMemoryKey, kGroupOrderKey, std::string("SYSTEM\\CurrentControlSet\\Services"),
+                   kServiceKey, kParametersKey, kServiceKey + "\\Enum", kEventSourceKey})
+                 guard(key);
+         },
+         {{"ramdisk", "1M"}, {"pool", "max"}, {"remove"}, {"ramdisk", "--dry-run"}},
+         std::string("to change it ") + elevated},
+        {"a subkey that refuses its deletion",
+         [&] {
+             installed();
+             sim::SetKeyAccess(kServiceKey + "\\Enum", KEY_READ, KEY_READ);
+         },
+         {{"remove"}, {"remove", "--dry-run"}},
+         "cannot open HKEY_LOCAL_MACHINE\\" + kServiceKey + "\\Enum to change it " + elevated},
+        {"a parent that refuses a new key",
+         [&] { sim::SetKeyAccess("SYSTEM\\CurrentControlSet\\Services", KEY_READ, KEY_READ); },
+         {{"ramdisk"}, {"mirror", "D:", "--dry-run"}},
+         std::string("cannot open HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services to "
+                     "change it ") +
+             elevated},
+        {"a service group order too long for the insertion",
+         [&] { sim::SeedMultiSz(kGroupOrderKey, "List", longList); },
+         {{"ramdisk"}, {"ramdisk", "--dry-run"}},
+         "the service group order would pass 1024 bytes with \"Halcyonix\" inserted before "
+         "\"filter\"; nothing written"},
+        // A budget below the smallest disk: 5 MiB of pool less its 4 MiB reserve, less a byte.
+        {"a budget one byte under 1 MiB",
+         [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB - 1); },
+         {{"ramdisk"}},
+         "the budget of 1048575 bytes leaves no room for a RAM disk"},
     };
     for (const auto& row : rows) {
-        for (const char* command : {"ramdisk", "pool"}) {
-            SCOPED_TRACE(std::string(row.name) + ", " + command);
+        for (const auto& command : row.commands) {
+            SCOPED_TRACE(std::string(row.name) + ", " + ::testing::PrintToString(command));
             SetUp();
             row.machine();
             const sim::Hive seed = sim::Snapshot();
-            HxcfgRun r = RunHxcfg({command, command == std::string("pool") ? "max" : "1M"});
+            HxcfgRun r = RunHxcfg(command);
             EXPECT_EQ(r.exit, 3);
             EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            const bool dry = command.back() == "--dry-run";
+            EXPECT_EQ(r.err.find("would be refused") != std::string::npos,
+                      dry && row.err.find("to change it") != std::string::npos)
+                << r.err;
+            EXPECT_EQ(r.err.find("couldn't write"), std::string::npos) << r.err;
             EXPECT_EQ(sim::Snapshot(), seed);
         }
+    }
+}
+
+// The pool summary gives the percentage that the size stands for, as status reads it back: the
+// system keeps 16 MiB outside the pool, so a machine of 20 MiB takes a pool of at most 4 MiB (20
+// %), one of 32 MiB at most 16 MiB (50 %); one of 64 MiB takes the whole 75 %.
+TEST_F(Hxcfg, PoolSummaryGivesWhatTheSizeStandsFor) {
+    const struct {
+        DWORD totalPhys;
+        const char* percent;
+        const char* line;
+    } rows[] = {
+        {20 * kMiB, "max", "Pool size: 4194304 bytes (20 %; 75 % asked)\n"},
+        {32 * kMiB, "max", "Pool size: 16777216 bytes (50 %; 75 % asked)\n"},
+        {32 * kMiB, "49", "Pool size: 16449536 bytes (49 %)\n"},
+        {64 * kMiB, "max", "Pool size: 50331648 bytes (75 %)\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.totalPhys) + " " + row.percent);
+        SetUp();
+        sim::SetTotalPhys(row.totalPhys);
+        HxcfgRun r = RunHxcfg({"pool", row.percent, "--dry-run"});
+        EXPECT_EQ(r.exit, 0) << r.err;
+        EXPECT_NE(r.out.find(row.line), std::string::npos) << r.out;
     }
 }
 
@@ -219,6 +299,30 @@ TEST_F(Hxcfg, DryRunTextOfARamDisk) {
                              "\"Start\"=dword:00000000\n", "\"Partition\"=dword:00000000\n",
                              "\"DiskSize\"=dword:00200000\n", "\"DosDevice\"=\"S:\"\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
+}
+
+// The text imports as exactly the bytes the run stores. A DosDevice stored as "S:X", without a
+// NUL, makes the run write its two bytes "S:" alone, which the text can only say in hex.
+TEST_F(Hxcfg, DryRunTextIsTheBytesTheRunStores) {
+    const struct {
+        std::string dosDevice; // as stored before the run
+        const char* text;
+        std::string stored; // after it
+    } rows[] = {
+        {std::string("S:X", 3), "\"DosDevice\"=hex(1):53,3a\n", std::string("S:", 2)},
+        {std::string("S:\0", 3), "\"DosDevice\"=\"S:\"\n", std::string("S:\0", 3)},
+        {std::string("S:", 2), "\"DosDevice\"=\"S:\"\n", std::string("S:\0", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.dosDevice));
+        SetUp();
+        SeedInstalled(0, 0, 0, 2 * kMiB, "");
+        sim::SeedValue(kParametersKey, "DosDevice", REG_SZ, Bytes(row.dosDevice));
+        HxcfgRun dry = RunHxcfg({"pool", "max", "--dry-run"});
+        EXPECT_NE(dry.out.find(row.text), std::string::npos) << dry.out;
+        ASSERT_EQ(RunHxcfg({"pool", "max"}).exit, 0);
+        EXPECT_EQ(sim::GetValue(kParametersKey, "DosDevice")->data, Bytes(row.stored));
+    }
 }
 
 // A value's text as regedit reads it back: a quote and a backslash each escaped by a backslash.
@@ -435,6 +539,38 @@ TEST_F(Hxcfg, RemoveDeletesWhateverIsThere) {
          },
          {{"remove"}},
          0},
+        // Only its own entries go: what follows an empty string, the bytes of a list without its
+        // final NUL, and the type, stay as they were.
+        {"a List with more after an empty string",
+         [] {
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("A\0\0B\0C\0\0", 9)));
+         },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("Halcyonix\0A\0\0B\0halcyonix\0C\0\0", 29)));
+         },
+         {{"remove"}},
+         0},
+        {"a List of type REG_SZ",
+         [] { sim::SeedValue(kGroupOrderKey, "List", REG_SZ, Bytes(std::string("filter\0", 7))); },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_SZ,
+                            Bytes(std::string("Halcyonix\0filter\0", 17)));
+         },
+         {{"remove"}},
+         0},
+        {"a REG_BINARY List ending in the group without a NUL",
+         [] { sim::SeedValue(kGroupOrderKey, "List", REG_BINARY, Bytes(std::string("x\0", 2))); },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_BINARY,
+                            Bytes(std::string("x\0HALCYONIX", 11)));
+         },
+         {{"remove"}},
+         0},
         {"a List that cannot be read",
          [] {},
          [&] {
@@ -490,6 +626,12 @@ TEST_F(Hxcfg, WritingCommandsEndWithTheVerdict) {
          1,
          "Start is 4, not 0"}, // the record's defaults: the driver disabled
         {"pool, driver not installed", [] {}, {"pool", "max"}, 0, nullptr},
+        // 5 MiB of pool less its 4 MiB reserve: the smallest budget that holds a RAM disk.
+        {"ramdisk, a budget of exactly 1 MiB",
+         [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB); },
+         {"ramdisk"},
+         0,
+         "RAM disk S: of 1048576 bytes"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -553,6 +553,17 @@ TEST_F(Hxcfg, RemoveDeletesWhateverIsThere) {
          },
          {{"remove"}},
          0},
+        {"a List without its final NULs",
+         [] {
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ, Bytes(std::string("A\0B", 3)));
+         },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("Halcyonix\0A\0B", 13)));
+         },
+         {{"remove"}},
+         0},
         {"a List of type REG_SZ",
          [] { sim::SeedValue(kGroupOrderKey, "List", REG_SZ, Bytes(std::string("filter\0", 7))); },
          [&] {

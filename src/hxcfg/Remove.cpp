@@ -79,6 +79,9 @@ int RunRemove(const HxArgs& args) {
     DWORD cbNew = 0;
     BOOL bListed = RemoveGroup(pbList, cbList, pbNew, &cbNew);
     delete[] pbList;
+    // The system stores one byte more of a string that ends without its NUL when the byte after
+    // it is one; a list that ended so before keeps ending so.
+    pbNew[cbNew] = 0xFF;
 
     CRegPlan plan;
     BOOL bService = FALSE, bEventSource = FALSE;

@@ -219,6 +219,8 @@ const SystemText kSystemTexts[] = {
     {ERROR_INVALID_HANDLE, "The handle is invalid."},
     {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
     {ERROR_NOT_READY, "The device is not ready."},
+    {ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
+    {ERROR_GEN_FAILURE, "A device attached to the system is not functioning."},
     {ERROR_SHARING_VIOLATION,
      "The process cannot access the file because it is being used by another process."},
     {ERROR_HANDLE_DISK_FULL, "The disk is full."},
@@ -230,6 +232,11 @@ const SystemText kSystemTexts[] = {
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
     {ERROR_CANTWRITE, "The configuration registry key could not be written."},
+    {ERROR_REGISTRY_IO_FAILED,
+     "An I/O operation initiated by the registry failed unrecoverably. The registry could not "
+     "read in, or write out, or flush, one of the files that contain the system's image of the "
+     "registry."},
+    {ERROR_NOACCESS, "Invalid access to memory location."},
 };
 
 } // namespace

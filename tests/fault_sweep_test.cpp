@@ -233,7 +233,8 @@ const Scenario kScenarios[] = {
 struct Observed {
     std::vector<sim::FallibleCall> calls;
     std::vector<sim::MessageBoxCall> boxes;
-    std::vector<bool> ownerWasActive; // per box: owner == GetActiveWindow() when shown
+    std::vector<bool> ownerWasActive;  // per box: owner == GetActiveWindow() when shown
+    std::vector<std::size_t> openKeys; // per box: registry handles open while it was shown
     sim::Hive hive;
 };
 
@@ -242,9 +243,11 @@ Observed RunOnce(const Scenario& s, const std::function<void()>& faults) {
     s.seed();
     faults();
     auto active = std::make_shared<std::vector<bool>>();
+    auto openKeys = std::make_shared<std::vector<std::size_t>>();
     for (int i = 0; i < 8; ++i)
-        sim::ui::OnMessageBox([active](const sim::MessageBoxCall& box) {
+        sim::ui::OnMessageBox([active, openKeys](const sim::MessageBoxCall& box) {
             active->push_back(box.owner == GetActiveWindow());
+            openKeys->push_back(sim::OpenKeyCount());
             return IDOK;
         });
     sim::ui::OnDialog(IDD_HXSETUP_DIALOG, s.script);
@@ -255,6 +258,7 @@ Observed RunOnce(const Scenario& s, const std::function<void()>& faults) {
     o.calls = sim::FallibleCalls();
     o.boxes = sim::MessageBoxes();
     o.ownerWasActive = *active;
+    o.openKeys = *openKeys;
     o.hive = sim::Snapshot();
     return o;
 }
@@ -280,6 +284,8 @@ void ExpectBoxesSeen(const Observed& o, const std::vector<Box>& expected) {
         EXPECT_EQ(o.boxes[i].text, expected[i].text) << "box " << i;
         EXPECT_EQ(o.boxes[i].caption, expected[i].caption) << "box " << i;
         EXPECT_EQ(o.boxes[i].type, expected[i].type | MB_OK) << "box " << i;
+        // A box may stay up for long: the failed step's key is released before it is shown.
+        EXPECT_TRUE(i < o.openKeys.size() && o.openKeys[i] == 0) << "box " << i << ": keys open";
         if (expected[i].ownerless) {
             EXPECT_EQ(o.boxes[i].owner, nullptr) << "box " << i;
         } else {

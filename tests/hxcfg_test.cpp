@@ -90,30 +90,110 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
 }
 
 TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
+    using Commands = std::vector<std::vector<std::string>>;
+    const Commands both = {{"ramdisk", "1M"}, {"pool", "max"}};
+    // Keys as Windows guards them: administrators may change them, other tokens only read them.
+    auto guard = [](const std::string& key) { sim::SetKeyAccess(key, KEY_ALL_ACCESS, KEY_READ); };
+    auto installed = [] {
+        SeedInstalled(0, 0, 0, kMiB, "S:");
+        sim::SeedDword(kServiceKey + "\\Enum", "Count", 1);
+        sim::SeedDword(kEventSourceKey, "TypesSupported", 7);
+    };
+    const char* const elevated =
+        "(error 5: Access is denied); run hxcfg from an elevated command prompt";
+    // 112 groups of 9 bytes with their NULs, "filter" and the final NUL: 1,016 bytes, 1,026 with
+    // "Halcyonix" inserted.
+    std::vector<std::string> longList(113, "Group-09");
+    longList[100] = "filter";
     const struct {
         const char* name;
         std::function<void()> machine;
-        const char* err;
+        Commands commands;
+        std::string err;
     } rows[] = {
-        {"not an administrator", [] { sim::SetToken({false}); }, "elevated command prompt"},
-        {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, "at least 16000000 bytes"},
+        {"not an administrator", [] { sim::SetToken({false}); }, both, "elevated command prompt"},
+        {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, both, "at least 16000000 bytes"},
         {"no pool size",
          [] {
              sim::SeedValue(kMemoryKey, "NonPagedPoolSize", REG_BINARY, {1, 2, 3, 4, 5});
          },
-         "Fatal Error Unable to query session manager"}, // the dialog's own words
+         both, "Fatal Error Unable to query session manager"}, // the dialog's own words
+        {"an administrator's console that is not elevated",
+         [&] {
+             installed();
+             sim::SetToken({true, false});
+             for (const std::string& key :
+                  {kMemoryKey, kGroupOrderKey, std::string("SYSTEM\\CurrentControlSet\\Services"),
+                   kServiceKey, kParametersKey, kServiceKey + "\\Enum", kEventSourceKey})
+                 guard(key);
+         },
+         {{"ramdisk", "1M"}, {"pool", "max"}, {"remove"}, {"ramdisk", "--dry-run"}},
+         std::string("to change it ") + elevated},
+        {"a subkey that refuses its deletion",
+         [&] {
+             installed();
+             sim::SetKeyAccess(kServiceKey + "\\Enum", KEY_READ, KEY_READ);
+         },
+         {{"remove"}, {"remove", "--dry-run"}},
+         "cannot open HKEY_LOCAL_MACHINE\\" + kServiceKey + "\\Enum to change it " + elevated},
+        {"a parent that refuses a new key",
+         [&] { sim::SetKeyAccess("SYSTEM\\CurrentControlSet\\Services", KEY_READ, KEY_READ); },
+         {{"ramdisk"}, {"mirror", "D:", "--dry-run"}},
+         std::string("cannot open HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services to "
+                     "change it ") +
+             elevated},
+        {"a service group order too long for the insertion",
+         [&] { sim::SeedMultiSz(kGroupOrderKey, "List", longList); },
+         {{"ramdisk"}, {"ramdisk", "--dry-run"}},
+         "the service group order would pass 1024 bytes with \"Halcyonix\" inserted before "
+         "\"filter\"; nothing written"},
+        // A budget below the smallest disk: 5 MiB of pool less its 4 MiB reserve, less a byte.
+        {"a budget one byte under 1 MiB",
+         [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB - 1); },
+         {{"ramdisk"}},
+         "the budget of 1048575 bytes leaves no room for a RAM disk"},
     };
     for (const auto& row : rows) {
-        for (const char* command : {"ramdisk", "pool"}) {
-            SCOPED_TRACE(std::string(row.name) + ", " + command);
+        for (const auto& command : row.commands) {
+            SCOPED_TRACE(std::string(row.name) + ", " + ::testing::PrintToString(command));
             SetUp();
             row.machine();
             const sim::Hive seed = sim::Snapshot();
-            HxcfgRun r = RunHxcfg({command, command == std::string("pool") ? "max" : "1M"});
+            HxcfgRun r = RunHxcfg(command);
             EXPECT_EQ(r.exit, 3);
             EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            const bool dry = command.back() == "--dry-run";
+            EXPECT_EQ(r.err.find("would be refused") != std::string::npos,
+                      dry && row.err.find("to change it") != std::string::npos)
+                << r.err;
+            EXPECT_EQ(r.err.find("couldn't write"), std::string::npos) << r.err;
             EXPECT_EQ(sim::Snapshot(), seed);
         }
+    }
+}
+
+// The pool summary gives the percentage that the size stands for, as status reads it back: the
+// system keeps 16 MiB outside the pool, so a machine of 20 MiB takes a pool of at most 4 MiB (20
+// %), one of 32 MiB at most 16 MiB (50 %); one of 64 MiB takes the whole 75 %.
+TEST_F(Hxcfg, PoolSummaryGivesWhatTheSizeStandsFor) {
+    const struct {
+        DWORD totalPhys;
+        const char* percent;
+        const char* line;
+    } rows[] = {
+        {20 * kMiB, "max", "Pool size: 4194304 bytes (20 %; 75 % asked)\n"},
+        {32 * kMiB, "max", "Pool size: 16777216 bytes (50 %; 75 % asked)\n"},
+        {32 * kMiB, "49", "Pool size: 16449536 bytes (49 %)\n"},
+        {64 * kMiB, "max", "Pool size: 50331648 bytes (75 %)\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.totalPhys) + " " + row.percent);
+        SetUp();
+        sim::SetTotalPhys(row.totalPhys);
+        HxcfgRun r = RunHxcfg({"pool", row.percent, "--dry-run"});
+        EXPECT_EQ(r.exit, 0) << r.err;
+        EXPECT_NE(r.out.find(row.line), std::string::npos) << r.out;
     }
 }
 
@@ -221,6 +301,30 @@ TEST_F(Hxcfg, DryRunTextOfARamDisk) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n---\n" << r.out;
 }
 
+// The text imports as exactly the bytes the run stores. A DosDevice stored as "S:X", without a
+// NUL, makes the run write its two bytes "S:" alone, which the text can only say in hex.
+TEST_F(Hxcfg, DryRunTextIsTheBytesTheRunStores) {
+    const struct {
+        std::string dosDevice; // as stored before the run
+        const char* text;
+        std::string stored; // after it
+    } rows[] = {
+        {std::string("S:X", 3), "\"DosDevice\"=hex(1):53,3a\n", std::string("S:", 2)},
+        {std::string("S:\0", 3), "\"DosDevice\"=\"S:\"\n", std::string("S:\0", 3)},
+        {std::string("S:", 2), "\"DosDevice\"=\"S:\"\n", std::string("S:\0", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.dosDevice));
+        SetUp();
+        SeedInstalled(0, 0, 0, 2 * kMiB, "");
+        sim::SeedValue(kParametersKey, "DosDevice", REG_SZ, Bytes(row.dosDevice));
+        HxcfgRun dry = RunHxcfg({"pool", "max", "--dry-run"});
+        EXPECT_NE(dry.out.find(row.text), std::string::npos) << dry.out;
+        ASSERT_EQ(RunHxcfg({"pool", "max"}).exit, 0);
+        EXPECT_EQ(sim::GetValue(kParametersKey, "DosDevice")->data, Bytes(row.stored));
+    }
+}
+
 // A value's text as regedit reads it back: a quote and a backslash each escaped by a backslash.
 // The store writes back the DosDevice it read, whatever it holds.
 TEST_F(Hxcfg, DryRunTextEscapesQuoteAndBackslash) {
@@ -257,14 +361,20 @@ TEST_F(Hxcfg, RegFileNotWrittenWholeIsNotLeft) {
         DWORD error;
         const char* err;
     } rows[] = {
-        {sim::Api::CreateFile, ERROR_ACCESS_DENIED, "could not be created: error 5"},
+        // The system's words, as Windows gives them.
+        {sim::Api::CreateFile, ERROR_ACCESS_DENIED,
+         "could not be created (error 5: Access is denied)"},
         {sim::Api::WriteFile, ERROR_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
+         "could not be written, and is deleted (error 112: There is not enough space on the disk)"},
         {sim::Api::FlushFileBuffers, ERROR_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
+         "could not be written, and is deleted (error 112: There is not enough space on the disk)"},
         {sim::Api::CloseHandle, ERROR_HANDLE_DISK_FULL,
-         "could not be written, and is deleted: the disk is full"},
-        {sim::Api::CloseHandle, ERROR_NOT_READY, "could not be written, and is deleted: error 21"},
+         "could not be written, and is deleted (error 39: The disk is full)"},
+        {sim::Api::CloseHandle, ERROR_NOT_READY,
+         "could not be written, and is deleted (error 21: The device is not ready)"},
+        // A code the system has no text for keeps its number alone.
+        {sim::Api::CloseHandle, 0x2000ABCD,
+         "could not be written, and is deleted (error 536914893)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(sim::ApiName(row.api));
@@ -280,18 +390,75 @@ TEST_F(Hxcfg, RegFileNotWrittenWholeIsNotLeft) {
     }
 }
 
+// A failure part-way: the output lists every key and value changed before it, and one line names
+// what failed and why, in the system's words.
 TEST_F(Hxcfg, AFailedWriteSaysWhyAndListsWhatStays) {
-    sim::InjectFault({sim::Api::RegSetValueEx, 0, kParametersKey, "DiskSize"});
-    HxcfgRun r = RunHxcfg({"ramdisk"});
-    EXPECT_EQ(r.exit, 4);
-    EXPECT_EQ(r.err, "hxcfg: Error, unable to write Halcyonix registry value\n");
-    const size_t at = r.out.find("Written before the failure");
-    ASSERT_NE(at, std::string::npos) << r.out;
-    const std::string listed = r.out.substr(at);
-    EXPECT_NE(listed.find("\"Partition\"=dword:00000000\n"), std::string::npos) << listed;
-    EXPECT_EQ(listed.find("DiskSize"), std::string::npos) << listed;
-    EXPECT_EQ(listed.find("DosDevice"), std::string::npos) << listed;
-    EXPECT_EQ(sim::GetDword(kParametersKey, "Partition"), 0u);
+    const std::string hklm = "HKEY_LOCAL_MACHINE\\";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        sim::Fault fault;
+        std::string err;
+        std::vector<std::string> listed; // each in the listing; none: nothing was written
+        std::vector<std::string> absent;
+    } rows[] = {
+        {"ramdisk, a value",
+         {"ramdisk"},
+         {sim::Api::RegSetValueEx, 0, kParametersKey, "DiskSize"},
+         "Error, unable to write Halcyonix registry value: cannot write DiskSize in " + hklm +
+             kParametersKey + " (error 5: Access is denied)",
+         {"\"Partition\"=dword:00000000\n"},
+         {"DiskSize", "DosDevice"}},
+        {"ramdisk, the first write",
+         {"ramdisk"},
+         {sim::Api::RegSetValueEx, 0, kGroupOrderKey, "List"},
+         "Error, couldn't write to Service Group Order: cannot write List in " + hklm +
+             kGroupOrderKey + " (error 5: Access is denied)",
+         {},
+         {}},
+        {"remove, a subkey after another",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kParametersKey, "", ERROR_CANTWRITE},
+         "cannot delete " + hklm + kParametersKey +
+             " (error 1013: The configuration registry key could not be written)",
+         {"[-" + hklm + kServiceKey + "\\Enum]\n"},
+         {"Parameters]", kServiceKey + "]", "EventLog"}},
+        {"remove, the first subkey",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kServiceKey + "\\Enum"},
+         "cannot delete " + hklm + kServiceKey + "\\Enum (error 5: Access is denied)",
+         {},
+         {}},
+        {"remove, the top of a tree",
+         {"remove"},
+         {sim::Api::RegDeleteKey, 0, kServiceKey},
+         "cannot delete " + hklm + kServiceKey + " (error 5: Access is denied)",
+         {"[-" + hklm + kServiceKey + "\\Enum]\n", "[-" + hklm + kParametersKey + "]\n"},
+         {kServiceKey + "]", "EventLog"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        if (row.args[0] == "remove") {
+            SeedInstalled(0, 0, 0, kMiB, "S:");
+            sim::SeedDword(kServiceKey + "\\Enum", "Count", 1);
+            sim::SeedDword(kEventSourceKey, "TypesSupported", 7);
+        }
+        sim::InjectFault(row.fault);
+        HxcfgRun r = RunHxcfg(row.args);
+        EXPECT_EQ(r.exit, 4);
+        EXPECT_EQ(r.err, "hxcfg: " + row.err + "\n");
+        const size_t nothing = r.out.find("Nothing was written before the failure.\n");
+        const size_t at = r.out.find("Written before the failure, and left so:\n");
+        EXPECT_EQ(nothing != std::string::npos, row.listed.empty()) << r.out;
+        EXPECT_EQ(at != std::string::npos, !row.listed.empty()) << r.out;
+        const std::string listed = at != std::string::npos ? r.out.substr(at) : "";
+        for (const std::string& entry : row.listed)
+            EXPECT_NE(listed.find(entry), std::string::npos) << entry << "\n---\n" << listed;
+        for (const std::string& entry : row.absent)
+            EXPECT_EQ(listed.find(entry), std::string::npos) << entry << "\n---\n" << listed;
+        EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    }
 }
 
 TEST_F(Hxcfg, RemoveAfterConfiguringLeavesTheSeedButThePool) {
@@ -372,6 +539,49 @@ TEST_F(Hxcfg, RemoveDeletesWhateverIsThere) {
          },
          {{"remove"}},
          0},
+        // Only its own entries go: what follows an empty string, the bytes of a list without its
+        // final NUL, and the type, stay as they were.
+        {"a List with more after an empty string",
+         [] {
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("A\0\0B\0C\0\0", 9)));
+         },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("Halcyonix\0A\0\0B\0halcyonix\0C\0\0", 29)));
+         },
+         {{"remove"}},
+         0},
+        {"a List without its final NULs",
+         [] {
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ, Bytes(std::string("A\0B", 3)));
+         },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ,
+                            Bytes(std::string("Halcyonix\0A\0B", 13)));
+         },
+         {{"remove"}},
+         0},
+        {"a List of type REG_SZ",
+         [] { sim::SeedValue(kGroupOrderKey, "List", REG_SZ, Bytes(std::string("filter\0", 7))); },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_SZ,
+                            Bytes(std::string("Halcyonix\0filter\0", 17)));
+         },
+         {{"remove"}},
+         0},
+        {"a REG_BINARY List ending in the group without a NUL",
+         [] { sim::SeedValue(kGroupOrderKey, "List", REG_BINARY, Bytes(std::string("x\0", 2))); },
+         [&] {
+             bySeed();
+             sim::SeedValue(kGroupOrderKey, "List", REG_BINARY,
+                            Bytes(std::string("x\0HALCYONIX", 11)));
+         },
+         {{"remove"}},
+         0},
         {"a List that cannot be read",
          [] {},
          [&] {
@@ -441,6 +651,12 @@ TEST_F(Hxcfg, WritingCommandsEndWithTheVerdict) {
          0,
          "Notes (not as HxSetup sets it up):\n  Start is 2, not 0\n"},
         {"pool, driver not installed", [] {}, {"pool", "max"}, 0, nullptr},
+        // 5 MiB of pool less its 4 MiB reserve: the smallest budget that holds a RAM disk.
+        {"ramdisk, a budget of exactly 1 MiB",
+         [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB); },
+         {"ramdisk"},
+         0,
+         "RAM disk S: of 1048576 bytes"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -569,25 +785,25 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
              sim::InjectFault({sim::Api::RegQueryValueEx, 0, kServiceKey, "ErrorControl"});
          },
          {},
-         {"ErrorControl cannot be read, so it cannot be judged: error 5"}},
+         {"ErrorControl cannot be read, so it cannot be judged: error 5: Access is denied"}},
         {"start that cannot be read",
          {"ramdisk"},
          [] {
              sim::InjectFault({sim::Api::RegQueryValueEx, 0, kServiceKey, "Start"});
          },
-         {"Start cannot be read, so it cannot be judged: error 5"}},
+         {"Start cannot be read, so it cannot be judged: error 5: Access is denied"}},
         {"service key that cannot be read",
          {"ramdisk"},
          [] {
              sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kServiceKey});
          },
-         {"the service key cannot be read, so it cannot be judged: error 5"}},
+         {"the service key cannot be read, so it cannot be judged: error 5: Access is denied"}},
         {"Parameters key that cannot be read",
          {"ramdisk"},
          [] {
              sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kParametersKey});
          },
-         {"the Parameters key cannot be read, so it cannot be judged: error 5"}},
+         {"the Parameters key cannot be read, so it cannot be judged: error 5: Access is denied"}},
         {"no event log source",
          {"ramdisk"},
          [] {
@@ -602,7 +818,7 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
              sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kEventSourceKey});
          },
          {},
-         {"the event log source cannot be read, so it cannot be judged: error 5"}},
+         {"the event log source cannot be read, so it cannot be judged: error 5: Access is denied"}},
         {"no driver image",
          {"ramdisk"},
          [] { sim::RemoveFile(kDriverImage); },
@@ -620,7 +836,7 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
              sim::InjectFault({sim::Api::GetFileAttributes, 0, kDriverImage});
          },
          {"the driver's image C:\\WINDOWS\\System32\\drivers\\HxVol.sys cannot be looked for, "
-          "so it cannot be judged: error 5"}},
+          "so it cannot be judged: error 5: Access is denied"}},
         {"ImagePath below \\SystemRoot\\",
          {"ramdisk"},
          [] {
@@ -714,7 +930,7 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
                  {sim::Api::RegQueryValueEx, 0, kGroupOrderKey, "List", ERROR_MORE_DATA});
          },
          {},
-         {"the service group order cannot be read, so it cannot be judged: error 234"}},
+         {"the service group order cannot be read, so it cannot be judged: error 234: More data is available"}},
         {"group order that grows before every read",
          {"ramdisk"},
          [] {
@@ -723,7 +939,7 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
                      {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
          },
          {},
-         {"the service group order cannot be read, so it cannot be judged: error 234"}},
+         {"the service group order cannot be read, so it cannot be judged: error 234: More data is available"}},
         {"group order that grows before three reads", // the fourth try reads it
          {"ramdisk"},
          [] {
@@ -860,10 +1076,10 @@ TEST_F(Hxcfg, StatusShowsTheDialogsFiguresWithoutRights) {
     sim::InjectFault({sim::Api::RegQueryValueEx, 0, kParametersKey, "DiskSize"});
     r = RunHxcfg({"status"});
     EXPECT_EQ(r.exit, 1) << r.out;
-    EXPECT_NE(r.out.find("  DiskSize: cannot be read: error 5\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  DiskSize: cannot be read: error 5: Access is denied\n"), std::string::npos) << r.out;
     sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kServiceKey});
     r = RunHxcfg({"status"});
-    EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\" + kServiceKey + ": cannot be read: error 5\n"),
+    EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\" + kServiceKey + ": cannot be read: error 5: Access is denied\n"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("missing"), std::string::npos) << r.out;

@@ -1,4 +1,5 @@
-// Conformance of sim's wsprintfA with user32; built for both.
+// Conformance of sim's wsprintfA with user32, and of its FormatMessageA with kernel32; built for
+// both.
 #include "conformance.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,28 @@ TEST(SimWsprintf, OutputIsLimitedTo1024Characters) {
         EXPECT_EQ(buf[c.stored + 1], 'x') << "nothing beyond the NUL";
         EXPECT_EQ(wsprintfA(buf, "%s%d", text.substr(1).c_str(), 5), c.returned) << c.length;
     }
+}
+
+// A system error's text: one line and its CR LF, counted without the NUL; nothing for a code
+// the system has no text for, or for a buffer too small.
+TEST(SimFormatMessage, SystemErrorTexts) {
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    char buf[256];
+    const DWORD n =
+        FormatMessageA(flags, nullptr, ERROR_ACCESS_DENIED, 0, buf, sizeof buf, nullptr);
+    ASSERT_GT(n, 2u);
+    EXPECT_EQ(n, std::strlen(buf));
+    EXPECT_EQ(std::string(buf + n - 2), "\r\n");
+    EXPECT_EQ(std::string(buf).find('\n'), n - 1) << "one line";
+#if HXT_SIM
+    // Windows' own words; Wine words its texts its own way ("Access denied.").
+    EXPECT_STREQ(buf, "Access is denied.\r\n");
+#endif
+    EXPECT_EQ(FormatMessageA(flags, nullptr, ERROR_ACCESS_DENIED, 0, buf, n, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(FormatMessageA(flags, nullptr, ERROR_ACCESS_DENIED, 0, buf, n + 1, nullptr), n);
+    EXPECT_EQ(FormatMessageA(flags, nullptr, 0x2000ABCD, 0, buf, sizeof buf, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
 }
 
 } // namespace

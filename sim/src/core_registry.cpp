@@ -144,6 +144,13 @@ Key* AddChild(Key* key, const std::string& name) {
     return raw;
 }
 
+bool AccessAllowed(const Key* key, REGSAM access) {
+    if (!key->guarded)
+        return true;
+    const REGSAM granted = detail::TokenIsAdmin() ? key->admins : key->others;
+    return (MapAccess(access) & ~granted) == 0;
+}
+
 RegValue* FindValue(Key* key, const std::string& name) {
     for (auto& v : key->values)
         if (detail::EqualNoCase(v.first, name))
@@ -301,6 +308,13 @@ void SeedMultiSz(const std::string& path, const std::string& name,
     }
     data.push_back(0);
     SeedValue(path, name, REG_MULTI_SZ, data);
+}
+
+void SetKeyAccess(const std::string& path, REGSAM admins, REGSAM others) {
+    Key* key = Walk(path, true);
+    key->guarded = true;
+    key->admins = MapAccess(admins);
+    key->others = MapAccess(others);
 }
 
 bool KeyExists(const std::string& path) {

@@ -20,6 +20,11 @@
 //   NUL written after them when the buffer has room for it, and *lpcbData still counts only the
 //   stored bytes (Wine: "if (len < datalen && data[len-1]) data[len] = 0"; total_size = len). So
 //   a 2-byte REG_SZ "S:" read into 8 bytes gives "S:\0", *lpcbData = 2.
+// - Keys guarded by sim::SetKeyAccess grant the token what its security descriptor would:
+//   RegOpenKeyExA, and RegCreateKeyExA of an existing key, asking more fail with
+//   ERROR_ACCESS_DENIED; so does RegCreateKeyExA of a new key below a parent that does not grant
+//   KEY_CREATE_SUB_KEY, and RegDeleteKeyA of a key that does not grant DELETE (the system opens
+//   the key for DELETE to delete it).
 // - Handles carry the access they were opened with: RegQueryValueExA needs KEY_QUERY_VALUE,
 //   RegSetValueExA KEY_SET_VALUE; otherwise ERROR_ACCESS_DENIED. Creating a subkey asks nothing
 //   of the parent handle ("all versions of Windows ignore the access rights to the parent
@@ -81,6 +86,8 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
         if (!key)
             return ERROR_FILE_NOT_FOUND;
     }
+    if (!sim::reg::AccessAllowed(key, samDesired))
+        return ERROR_ACCESS_DENIED;
     *phkResult = sim::reg::NewHandle(key, path, samDesired);
     return ERROR_SUCCESS;
 }
@@ -114,6 +121,8 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lp
         key = next;
     }
     const bool created = i < parts.size();
+    if (!sim::reg::AccessAllowed(key, created ? KEY_CREATE_SUB_KEY : samDesired))
+        return ERROR_ACCESS_DENIED;
     // Every key created on the way gets the class, as each level is created in turn with it; a key
     // that was there keeps its own.
     for (; i < parts.size(); ++i) {
@@ -234,7 +243,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     auto it = owner->subkeys.find(d::UpperAscii(parts.back()));
     if (it == owner->subkeys.end())
         return ERROR_FILE_NOT_FOUND;
-    if (!it->second->subkeys.empty())
+    if (!it->second->subkeys.empty() || !sim::reg::AccessAllowed(it->second.get(), DELETE))
         return ERROR_ACCESS_DENIED;
     R().deleted.push_back(std::move(it->second));
     owner->subkeys.erase(it);

@@ -150,6 +150,11 @@ std::size_t LiveLocalAllocCount() {
 
 namespace detail {
 
+bool TokenIsAdmin() {
+    const TokenSetup& s = Sec().setup;
+    return s.threadToken ? s.threadAdminMember : s.adminMember && s.adminEnabled;
+}
+
 void ResetSecurity() {
     Security& s = Sec();
     for (void* p : s.sids)

@@ -1,4 +1,10 @@
-// user32's wsprintfA/wvsprintfA.
+// user32's wsprintfA/wvsprintfA, and kernel32's FormatMessageA for system error texts.
+//
+// FormatMessageA knows the texts of the errors the programs meet, as English Windows words them,
+// each ending in CR LF. Only FORMAT_MESSAGE_FROM_SYSTEM (with or without
+// FORMAT_MESSAGE_IGNORE_INSERTS) into the caller's buffer is simulated; other flags fail with
+// ERROR_INVALID_PARAMETER. An unknown code fails with ERROR_MR_MID_NOT_FOUND, a text that does
+// not fit nSize characters with its NUL with ERROR_INSUFFICIENT_BUFFER; both return 0.
 //
 // wsprintf follows Windows' own formatter (as Wine's dlls/user32/wsprintf.c models it), which is
 // not C's printf:
@@ -202,10 +208,67 @@ std::string Format(const char* fmt, va_list args) {
     return out;
 }
 
+struct SystemText {
+    DWORD code;
+    const char* text;
+};
+const SystemText kSystemTexts[] = {
+    {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+    {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
+    {ERROR_ACCESS_DENIED, "Access is denied."},
+    {ERROR_INVALID_HANDLE, "The handle is invalid."},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
+    {ERROR_NOT_READY, "The device is not ready."},
+    {ERROR_WRITE_FAULT, "The system cannot write to the specified device."},
+    {ERROR_GEN_FAILURE, "A device attached to the system is not functioning."},
+    {ERROR_SHARING_VIOLATION,
+     "The process cannot access the file because it is being used by another process."},
+    {ERROR_HANDLE_DISK_FULL, "The disk is full."},
+    {ERROR_FILE_EXISTS, "The file exists."},
+    {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
+    {ERROR_DISK_FULL, "There is not enough space on the disk."},
+    {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect."},
+    {ERROR_BAD_PATHNAME, "The specified path is invalid."},
+    {ERROR_MORE_DATA, "More data is available."},
+    {ERROR_NO_MORE_ITEMS, "No more data is available."},
+    {ERROR_CANTWRITE, "The configuration registry key could not be written."},
+    {ERROR_REGISTRY_IO_FAILED,
+     "An I/O operation initiated by the registry failed unrecoverably. The registry could not "
+     "read in, or write out, or flush, one of the files that contain the system's image of the "
+     "registry."},
+    {ERROR_NOACCESS, "Invalid access to memory location."},
+};
+
 } // namespace
 } // namespace sim
 
 extern "C" {
+
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPSTR lpBuffer, DWORD nSize, va_list* Arguments) {
+    (void)lpSource;
+    (void)dwLanguageId;
+    (void)Arguments;
+    if ((dwFlags & ~static_cast<DWORD>(FORMAT_MESSAGE_IGNORE_INSERTS)) !=
+            FORMAT_MESSAGE_FROM_SYSTEM ||
+        !lpBuffer) {
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    for (const sim::SystemText& t : sim::kSystemTexts) {
+        if (t.code != dwMessageId)
+            continue;
+        const std::string text = std::string(t.text) + "\r\n";
+        if (text.size() + 1 > nSize) {
+            sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        std::memcpy(lpBuffer, text.c_str(), text.size() + 1);
+        return static_cast<DWORD>(text.size());
+    }
+    sim::detail::SetError(ERROR_MR_MID_NOT_FOUND);
+    return 0;
+}
 
 int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist) {
     va_list args;

@@ -48,6 +48,9 @@ std::string UpperAscii(std::string s);
 void RecordMisuse(const std::string& line);
 
 // ---- core-private (core_*.cpp only) ----
+// Whether the token the registry checks (the thread's when it impersonates, else the process's)
+// has the Administrators group enabled.
+bool TokenIsAdmin();
 // Per-area resets that sim::Reset() calls before the OnReset hooks.
 void ResetRegistry();
 void ResetSecurity();

@@ -17,6 +17,9 @@ struct Key {
     std::string keyClass;
     std::vector<std::pair<std::string, RegValue>> values; // insertion order
     std::map<std::string, std::unique_ptr<Key>> subkeys;  // by upper-case name
+    bool guarded = false; // SetKeyAccess was called: the two masks below apply
+    REGSAM admins = 0;
+    REGSAM others = 0;
 };
 
 struct Handle {
@@ -48,6 +51,8 @@ std::string JoinPath(const std::string& base, const std::vector<std::string>& pa
 const Handle* Resolve(HKEY hKey, const char* api, std::string* path);
 HKEY NewHandle(Key* key, const std::string& path, REGSAM access);
 Key* Child(Key* key, const std::string& name); // nullptr when there is none
+// Whether the process's token may open the key with the (mapped) access.
+bool AccessAllowed(const Key* key, REGSAM access);
 Key* AddChild(Key* key, const std::string& name);
 RegValue* FindValue(Key* key, const std::string& name);
 void StoreValue(Key* key, const std::string& name, DWORD type, std::vector<BYTE> data);

@@ -74,5 +74,10 @@ private:
     static void ShowErrorBox(const char* pszText);
 };
 
+// What preparation reports when the driver's group would not fit the service group order's area:
+// the store's words for a failed write of the list, though no write was made. An object of its
+// own, so that a program that words it otherwise can tell the two apart.
+extern const char g_szListTooLong[];
+
 // The run's one record: set by start-up before the main dialog runs, read by both dialogs.
 extern CDriverConfig* g_pDriverConfig;

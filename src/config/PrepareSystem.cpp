@@ -10,6 +10,8 @@ const char kMsgEventSource[] = "Error, unable to register Halcyonix with event l
 const char kMsgListNotWritten[] = "Error, couldn't write to Service Group Order";
 } // namespace
 
+const char g_szListTooLong[] = "Error, couldn't write to Service Group Order";
+
 BOOL CDriverConfig::PrepareSystem() {
     CRegPlan plan;
     return PlanPreparation(&plan) && plan.Apply();
@@ -70,7 +72,7 @@ BOOL CDriverConfig::PlanServiceGroupOrder(CRegPlan* pPlan) {
         return TRUE;
     // A list too long for the area is never written, since every later query of it would fail
     // and stop the program.
-    ReportFailure(kReportStoreWarning, kMsgListNotWritten);
+    ReportFailure(kReportStoreWarning, g_szListTooLong);
     return FALSE;
 }
 

@@ -3,54 +3,120 @@
 #include <string.h>
 
 namespace {
+// A key's path below HKEY_LOCAL_MACHINE, new[]'d: the parent's path and, if given, one name more.
+char* KeyPath(const char* pszParent, const char* pszName) {
+    size_t cchParent = strlen(pszParent);
+    size_t cchName = pszName != nullptr ? strlen(pszName) : 0;
+    char* psz = new char[cchParent + cchName + 2];
+    memcpy(psz, pszParent, cchParent);
+    if (pszName != nullptr) {
+        psz[cchParent++] = '\\';
+        memcpy(psz + cchParent, pszName, cchName);
+        cchParent += cchName;
+    }
+    psz[cchParent] = '\0';
+    return psz;
+}
+} // namespace
+
 // Deletes a key and its subkeys at any depth. The system refuses to delete a key that still has
 // subkeys, so each round walks down from the top to a key without any and deletes that one;
-// only two handles are open at any time and no path is built, however deep the tree.
-LONG DeleteKeyTree(const char* pszKey) {
+// only two handles are open at any time, however deep the tree. The walk keeps the path it is
+// at, so that what a failure leaves behind can be told: each subkey deleted, and the key at which
+// it stopped.
+LONG CRegPlan::DeleteKeyTree(const char* pszKey) {
     for (;;) {
+        char* pszParent = KeyPath(pszKey, nullptr);
+        char* pszLeaf = nullptr; // the key without subkeys that this round deletes
         HKEY hParent = NULL;
         LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hParent);
-        if (lError != ERROR_SUCCESS)
+        if (lError != ERROR_SUCCESS) {
+            m_pszFailedKey = pszParent;
             return lError;
+        }
         char szName[256];
         DWORD cchName = sizeof szName;
         lError = RegEnumKeyExA(hParent, 0, szName, &cchName, nullptr, nullptr, nullptr, nullptr);
         if (lError == ERROR_NO_MORE_ITEMS) {
             RegCloseKey(hParent);
-            return RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
+            lError = RegDeleteKeyA(HKEY_LOCAL_MACHINE, pszKey);
+            if (lError != ERROR_SUCCESS)
+                m_pszFailedKey = pszParent;
+            else
+                delete[] pszParent;
+            return lError;
         }
         // Down through first subkeys, until one has none: that one is deleted from its parent.
         while (lError == ERROR_SUCCESS) {
+            char* pszChild = KeyPath(pszParent, szName);
             HKEY hChild = NULL;
             lError = RegOpenKeyExA(hParent, szName, 0, KEY_READ, &hChild);
-            if (lError != ERROR_SUCCESS)
-                break;
-            char szChild[256];
-            cchName = sizeof szChild;
-            lError =
-                RegEnumKeyExA(hChild, 0, szChild, &cchName, nullptr, nullptr, nullptr, nullptr);
-            if (lError == ERROR_NO_MORE_ITEMS) {
-                RegCloseKey(hChild);
-                lError = RegDeleteKeyA(hParent, szName);
-                break;
+            if (lError == ERROR_SUCCESS) {
+                char szChild[256];
+                cchName = sizeof szChild;
+                lError =
+                    RegEnumKeyExA(hChild, 0, szChild, &cchName, nullptr, nullptr, nullptr, nullptr);
+                if (lError == ERROR_NO_MORE_ITEMS) {
+                    RegCloseKey(hChild);
+                    lError = RegDeleteKeyA(hParent, szName);
+                    pszLeaf = pszChild;
+                    break;
+                }
+                RegCloseKey(hParent);
+                hParent = hChild;
+                memcpy(szName, szChild, sizeof szName);
             }
-            RegCloseKey(hParent);
-            hParent = hChild;
-            memcpy(szName, szChild, sizeof szName);
+            // Down one level, or stopped at the key that could not be opened or listed.
+            delete[] pszParent;
+            pszParent = pszChild;
         }
         RegCloseKey(hParent);
-        if (lError != ERROR_SUCCESS)
+        if (pszLeaf != nullptr)
+            delete[] pszParent;
+        else
+            pszLeaf = pszParent;
+        if (lError != ERROR_SUCCESS) {
+            m_pszFailedKey = pszLeaf;
             return lError;
+        }
+        RecordDeleted(pszLeaf);
     }
 }
-} // namespace
+
+void CRegPlan::RecordDeleted(char* pszKey) {
+    if (m_nDeleted == m_nDeletedAlloc) {
+        int nAlloc = m_nDeletedAlloc != 0 ? 2 * m_nDeletedAlloc : 8;
+        char** ppsz = new char*[nAlloc];
+        if (m_nDeleted != 0)
+            memcpy(ppsz, m_ppszDeleted, m_nDeleted * sizeof *ppsz);
+        delete[] m_ppszDeleted;
+        m_ppszDeleted = ppsz;
+        m_nDeletedAlloc = nAlloc;
+    }
+    m_ppszDeleted[m_nDeleted++] = pszKey;
+}
+
+void CRegPlan::ForgetProgress() {
+    for (int i = 0; i < m_nDeleted; ++i)
+        delete[] m_ppszDeleted[i];
+    m_nDeleted = 0;
+    delete[] m_pszFailedKey;
+    m_pszFailedKey = nullptr;
+}
+
+const char* CRegPlan::FailedKey() const {
+    return m_pszFailedKey != nullptr ? m_pszFailedKey : m_pSteps[m_nApplied].pszKey;
+}
 
 CRegPlan::CRegPlan()
     : m_pSteps(nullptr), m_nSteps(0), m_nAlloc(0), m_nApplied(0), m_failureKind(kReportStoreError),
-      m_pszFailure(nullptr), m_pszOpenKey(nullptr), m_hKey(NULL), m_lError(ERROR_SUCCESS) {}
+      m_pszFailure(nullptr), m_pszOpenKey(nullptr), m_hKey(NULL), m_lError(ERROR_SUCCESS),
+      m_ppszDeleted(nullptr), m_nDeleted(0), m_nDeletedAlloc(0), m_pszFailedKey(nullptr) {}
 
 CRegPlan::~CRegPlan() {
     CloseOpenKey();
+    ForgetProgress();
+    delete[] m_ppszDeleted;
     for (int i = 0; i < m_nSteps; ++i)
         delete[] m_pSteps[i].pbData;
     delete[] m_pSteps;
@@ -110,6 +176,7 @@ void CRegPlan::SetValue(const char* pszName, DWORD dwType, const void* pData, DW
     step.pbData[cbData] = 0;
     memcpy(step.pbData, pb, cbRead);
     step.cbData = cbData;
+    step.cbStored = cbRead != cbData && pb[cbData] == 0 ? cbRead : cbData;
 }
 
 void CRegPlan::SetDword(const char* pszName, DWORD dwValue) {
@@ -160,6 +227,7 @@ BOOL CRegPlan::Run(const RegStep& step) {
 
 BOOL CRegPlan::Apply() {
     m_nApplied = 0;
+    ForgetProgress();
     for (int i = 0; i < m_nSteps; ++i) {
         const RegStep& step = m_pSteps[i];
         BOOL bDone = Run(step);

@@ -20,8 +20,9 @@ struct RegStep {
     const char* pszClass; // the class a created key gets
     const char* pszName;  // the value's name
     DWORD dwType;
-    BYTE* pbData; // the value's bytes, held by the plan
+    BYTE* pbData; // the value's bytes, held by the plan, and the byte after them
     DWORD cbData;
+    DWORD cbStored; // what the system stores: cbData, or one more (see SetValue)
     ReportKind failureKind;
     const char* pszFailure; // what a failure reports; nullptr: the caller says why itself
     BOOL bCloses;           // the open key is closed after this step, however it went
@@ -56,11 +57,20 @@ public:
     // After Apply: how many steps succeeded, and the result code of the one that failed.
     int Applied() const { return m_nApplied; }
     LONG LastError() const { return m_lError; }
+    // After a failed Apply: the key the failing step failed on (for a tree, the key below its top
+    // that the deletion stopped at), and the keys of the tree that it deleted before it stopped.
+    const char* FailedKey() const;
+    int DeletedCount() const { return m_nDeleted; }
+    const char* Deleted(int i) const { return m_ppszDeleted[i]; }
 
 private:
     RegStep& Add(RegStepKind kind, const char* pszKey);
     BOOL Run(const RegStep& step);
     void CloseOpenKey();
+    LONG DeleteKeyTree(const char* pszKey);
+    // Takes over the new[]'d path of a key the tree deletion deleted, or failed at.
+    void RecordDeleted(char* pszKey);
+    void ForgetProgress();
 
     RegStep* m_pSteps;
     int m_nSteps;
@@ -71,4 +81,8 @@ private:
     const char* m_pszOpenKey; // the key the next value step sets its value in
     HKEY m_hKey;              // open while the plan runs, or adopted before it
     LONG m_lError;
+    char** m_ppszDeleted; // new[]'d paths
+    int m_nDeleted;
+    int m_nDeletedAlloc;
+    char* m_pszFailedKey; // new[]'d; nullptr: the failing step's own key
 };

@@ -96,21 +96,25 @@ GroupPlace FindGroup(const BYTE* pbList, DWORD cbList) {
     return place;
 }
 
-BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD cbResultArea,
-                 DWORD* pcbNew) {
-    bool bRemoved = false;
-    bool bOverflow = false;
+BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD* pcbNew) {
+    // Not the walk of the system's reading, which ends at the first empty string: the list is
+    // someone else's, and what lies beyond that string is kept as it is.
+    BOOL bRemoved = FALSE;
     DWORD cbUsed = 0;
-    WalkNames(pbList, cbList, [&](const BYTE* pbName, DWORD cbName) {
-        if (NameEquals(pbName, cbName, HX_GROUP_NAME))
-            bRemoved = true;
-        else
-            bOverflow |= !Append(pbResult, cbResultArea, &cbUsed, pbName, cbName);
-        return !bOverflow;
-    });
-    if (!bRemoved || bOverflow || cbUsed == cbResultArea)
-        return FALSE;
-    pbResult[cbUsed++] = '\0';
+    DWORD pos = 0;
+    while (pos < cbList) {
+        DWORD cbName = 0;
+        while (pos + cbName < cbList && pbList[pos + cbName] != '\0')
+            ++cbName;
+        DWORD cbEntry = pos + cbName < cbList ? cbName + 1 : cbName; // with its NUL, if any
+        if (cbName != 0 && NameEquals(pbList + pos, cbName, HX_GROUP_NAME)) {
+            bRemoved = TRUE;
+        } else {
+            memcpy(pbResult + cbUsed, pbList + pos, cbEntry);
+            cbUsed += cbEntry;
+        }
+        pos += cbEntry;
+    }
     *pcbNew = cbUsed;
-    return TRUE;
+    return bRemoved;
 }

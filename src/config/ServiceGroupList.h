@@ -26,7 +26,8 @@ enum GroupPlace {
 // Where the driver's group stands in the list (names compared without regard to ASCII case).
 GroupPlace FindGroup(const BYTE* pbList, DWORD cbList);
 
-// Builds into pbResult the list without any entry equal to the driver's group; TRUE, with the new
-// length in *pcbNew, when there was one to remove. cbResultArea must exceed cbList.
-BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD cbResultArea,
-                 DWORD* pcbNew);
+// Builds into pbResult (room for cbList bytes) the bytes of the list without any entry equal to
+// the driver's group, each taken out with its NUL, wherever it stands: after an empty string
+// too, and at the end without a NUL. Every other byte stays as it was, in its place. TRUE, with
+// the new length in *pcbNew, when there was one to take out.
+BOOL RemoveGroup(const BYTE* pbList, DWORD cbList, BYTE* pbResult, DWORD* pcbNew);

@@ -30,13 +30,17 @@ int RunRemove(const HxArgs& args);
 
 // The plan's first nSteps steps as REGEDIT4 entries.
 void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText);
-// The end of a writing command's first stage, the plan made: --dry-run prints the summary and the
-// change, --reg FILE writes the change to a new file. Returns the exit status then, or -1 when
-// the plan is to be applied.
+// The end of a writing command's first stage, the plan made: --reg FILE writes the change to a
+// new file; otherwise each key of the plan is opened as applying it will (a refusal ends the
+// command), and --dry-run then prints the summary and the change. Returns the exit status then,
+// or -1 when the plan is to be applied.
 int DeliverUnapplied(const HxArgs& args, const CText& summary, const CRegPlan& plan);
-// The second stage: the summary, the plan applied, and what it wrote; on failure, what stays.
-// FALSE after a failure.
-BOOL ApplyPlan(const CText& summary, CRegPlan* pPlan);
+// The second stage: the summary, the plan applied, and what it wrote; on failure, what stays,
+// then one line naming the key or value that failed and why. kExitDone or kExitWriteFailed.
+int ApplyPlan(const CText& summary, CRegPlan* pPlan);
+// A key that will not open for the change: one line, which says to run elevated where access was
+// denied, and "would" for a dry run. kExitRefused.
+int RefuseAccess(const char* pszKey, LONG lError, BOOL bDryRun);
 
 // The entry point: argv[0] is the program's name. The host build's tests call it in-process.
 int HxcfgMain(int argc, char** argv);

@@ -9,6 +9,7 @@
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/MirrorDevice.h"
+#include "hxcfg/Preflight.h"
 #include "hxcfg/Registry.h"
 #include "rights/IsAdministrator.h"
 
@@ -134,8 +135,15 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
     pChoice->bPool = TRUE;
     pChoice->dwPoolSize = CalcPoolSize(dwTotalPhys, nPercent, nMin);
     pChoice->dwBudget = CalcUsableMemory(dwTotalPhys, pChoice->dwPoolSize);
+    // The percentage the pool size stands for, as status and the pool dialog read it back: the
+    // system keeps 16 MiB outside the pool, so on a small machine a large percentage is cut down,
+    // and a size rounded to its granule may read back one lower.
+    int nStored = CalcPoolPercent(dwTotalPhys, pChoice->dwPoolSize, nMin);
     pOut->Add("Pool size: ").AddDword(pChoice->dwPoolSize).Add(" bytes (");
-    pOut->AddDword(static_cast<DWORD>(nPercent)).AddLine(" %)");
+    pOut->AddDword(static_cast<DWORD>(nStored)).Add(" %");
+    if (nStored != nPercent)
+        pOut->Add("; ").AddDword(static_cast<DWORD>(nPercent)).Add(" % asked");
+    pOut->AddLine(")");
     pOut->Add("Usable budget: ").AddDword(pChoice->dwBudget).AddLine(" bytes");
     return kExitDone;
 }
@@ -158,6 +166,15 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
         return kExitRefused;
     }
     BOOL bPoolOnly = args.verb == kVerbPool && lService == ERROR_FILE_NOT_FOUND;
+    // Membership is all the rights check asks, as the dialog's does; an administrator's console
+    // that is not elevated passes it and is then refused the keys that planning opens to change.
+    // Refused here, that says what to do, where the store's words would not.
+    static const char* const kPlannedKeys[] = {HX_KEY_MEMORY_MANAGEMENT, HX_KEY_GROUP_ORDER};
+    for (int i = 0; i < (bPoolOnly ? 1 : 2); ++i) {
+        LONG lError = ProbeKey(kPlannedKeys[i], KEY_ALL_ACCESS);
+        if (lError == ERROR_ACCESS_DENIED)
+            return RefuseAccess(kPlannedKeys[i], lError, args.bDryRun);
+    }
     if (bPoolOnly ? !config.ReadPoolSize() : !config.PlanPreparation(&plan))
         return kExitRefused;
     if (!bPoolOnly)
@@ -188,7 +205,8 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
         return nExit;
 
     // Stage 2: the plan applied, and what the driver will make of it.
-    if (!ApplyPlan(out, &plan))
-        return kExitWriteFailed;
-    return bPoolOnly ? kExitDone : PrintVerdict();
+    nExit = ApplyPlan(out, &plan);
+    if (nExit != kExitDone || bPoolOnly)
+        return nExit;
+    return PrintVerdict();
 }

@@ -8,5 +8,5 @@ void PrintOut(const CText& text);
 void PrintError(const char* pszReason);
 // Writes the text whole, with CR LF line ends; FALSE, with the system's error, when it could not.
 BOOL WriteText(HANDLE hFile, const char* pch, size_t cch);
-// "hxcfg: WHAT HKEY_LOCAL_MACHINE\KEY (error N)".
+// "hxcfg: WHAT HKEY_LOCAL_MACHINE\KEY (error N: the system's text)".
 void PrintKeyError(const char* pszWhat, const char* pszKey, LONG lError);

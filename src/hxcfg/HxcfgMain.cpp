@@ -1,6 +1,63 @@
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
+#include "hxcfg/Preflight.h"
 #include "hxcfg/RegFile.h"
+
+namespace {
+// Holds what the store reports while the plan is applied, so that the one line that says why the
+// run stopped carries the store's words together with what failed and the system's reason.
+class CHeldReport final : public IReport {
+public:
+    CHeldReport() : m_pPrevious(g_pReport), m_pszText(nullptr) { g_pReport = this; }
+    ~CHeldReport() { g_pReport = m_pPrevious; }
+    CHeldReport(const CHeldReport&) = delete;
+    CHeldReport& operator=(const CHeldReport&) = delete;
+
+    void Report(ReportKind, const char* pszText) override { m_pszText = pszText; }
+    const char* Text() const { return m_pszText; }
+
+private:
+    IReport* m_pPrevious;
+    const char* m_pszText;
+};
+
+// "STORE'S WORDS: cannot write NAME in HKEY_LOCAL_MACHINE\KEY (error N: the system's text)".
+void PrintFailedStep(const CRegPlan& plan, const char* pszStoreText) {
+    const RegStep& step = plan.Step(plan.Applied());
+    CText line;
+    if (pszStoreText != nullptr)
+        line.Add(pszStoreText).Add(": ");
+    switch (step.kind) {
+    case kStepOpenKey:
+        line.Add("cannot open");
+        break;
+    case kStepCreateKey:
+        line.Add("cannot create");
+        break;
+    case kStepSetValue:
+        line.Add("cannot write ").Add(step.pszName).Add(" in");
+        break;
+    case kStepDeleteTree:
+        line.Add("cannot delete");
+        break;
+    }
+    line.Add(" HKEY_LOCAL_MACHINE\\").Add(plan.FailedKey()).Add(" (");
+    line.AddError(plan.LastError()).AddChar(')');
+    PrintError(line.Get());
+}
+} // namespace
+
+int RefuseAccess(const char* pszKey, LONG lError, BOOL bDryRun) {
+    CText line;
+    if (bDryRun)
+        line.Add("the change would be refused: ");
+    line.Add("cannot open HKEY_LOCAL_MACHINE\\").Add(pszKey).Add(" to change it (");
+    line.AddError(lError).AddChar(')');
+    if (lError == ERROR_ACCESS_DENIED)
+        line.Add(HX_RUN_ELEVATED);
+    PrintError(line.Get());
+    return kExitRefused;
+}
 
 void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText) {
     for (int i = 0; i < nSteps; ++i) {
@@ -11,8 +68,8 @@ void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText) {
         case kStepCreateKey:
             pText->CreateKey(step.pszKey);
             break;
-        case kStepSetValue:
-            pText->SetValue(step.pszKey, step.pszName, step.dwType, step.pbData, step.cbData);
+        case kStepSetValue: // the bytes the system will store, which a file must import
+            pText->SetValue(step.pszKey, step.pszName, step.dwType, step.pbData, step.cbStored);
             break;
         case kStepDeleteTree:
             pText->DeleteKey(step.pszKey);
@@ -26,23 +83,37 @@ int DeliverUnapplied(const HxArgs& args, const CText& summary, const CRegPlan& p
     RenderPlan(plan, plan.Count(), &change);
     CText text;
     change.Render(&text);
-    if (args.bDryRun) {
-        CText out;
-        out.Add(summary).Add(text);
-        PrintOut(out);
-        return kExitDone;
-    }
-    if (args.pszRegFile == nullptr)
+    // A file may be meant for other machines: this one's permissions are not asked.
+    if (args.pszRegFile != nullptr)
+        return WriteNewFile(args.pszRegFile, text, summary);
+    CText key;
+    LONG lError = ProbePlan(plan, &key);
+    if (lError != ERROR_SUCCESS)
+        return RefuseAccess(key.Get(), lError, args.bDryRun);
+    if (!args.bDryRun)
         return -1;
-
-    return WriteNewFile(args.pszRegFile, text, summary);
+    CText out;
+    out.Add(summary).Add(text);
+    PrintOut(out);
+    return kExitDone;
 }
 
-BOOL ApplyPlan(const CText& summary, CRegPlan* pPlan) {
+int ApplyPlan(const CText& summary, CRegPlan* pPlan) {
     PrintOut(summary);
-    BOOL bDone = pPlan->Apply();
+    BOOL bDone;
+    const char* pszStoreText;
+    {
+        CHeldReport held;
+        bDone = pPlan->Apply();
+        pszStoreText = held.Text();
+    }
     CRegText written;
     RenderPlan(*pPlan, pPlan->Applied(), &written);
+    if (!bDone) {
+        // The subkeys of a tree that its deletion took before it stopped.
+        for (int i = 0; i < pPlan->DeletedCount(); ++i)
+            written.DeleteKey(pPlan->Deleted(i));
+    }
     CText out;
     if (!bDone)
         out.AddLine(written.Empty() ? "Nothing was written before the failure."
@@ -50,7 +121,10 @@ BOOL ApplyPlan(const CText& summary, CRegPlan* pPlan) {
     if (!written.Empty())
         written.Render(&out);
     PrintOut(out);
-    return bDone;
+    if (bDone)
+        return kExitDone;
+    PrintFailedStep(*pPlan, pszStoreText);
+    return kExitWriteFailed;
 }
 
 int HxcfgMain(int argc, char** argv) {

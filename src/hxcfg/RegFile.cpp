@@ -6,11 +6,8 @@
 namespace {
 int Refuse(const char* pszPath, const char* pszWhat, DWORD dwError) {
     CText error;
-    error.AddQuoted(pszPath).Add(pszWhat);
-    if (dwError == ERROR_DISK_FULL || dwError == ERROR_HANDLE_DISK_FULL)
-        error.Add(": the disk is full");
-    else
-        error.Add(": error ").AddDword(dwError);
+    error.AddQuoted(pszPath).Add(pszWhat).Add(" (");
+    error.AddError(static_cast<LONG>(dwError)).AddChar(')');
     PrintError(error.Get());
     return kExitRefused;
 }

@@ -5,13 +5,13 @@
 namespace {
 const char kRoot[] = "HKEY_LOCAL_MACHINE\\";
 
-// A string regedit can write back as "text": printable bytes, ended by at most one NUL. A value
-// set without its NUL gets one from the system, so "S:" stands for both.
+// A string regedit can write back as "text": printable bytes and one NUL, the last. Importing
+// "text" stores exactly those bytes, so anything else (a string without its NUL, a NUL inside)
+// is written in hex, byte for byte.
 BOOL IsPlainString(const BYTE* pb, DWORD cb) {
-    if (cb == 0)
+    if (cb == 0 || pb[cb - 1] != 0)
         return FALSE;
-    DWORD cbText = pb[cb - 1] == 0 ? cb - 1 : cb;
-    for (DWORD i = 0; i < cbText; ++i)
+    for (DWORD i = 0; i + 1 < cb; ++i)
         if (pb[i] < 0x20)
             return FALSE;
     return TRUE;
@@ -47,8 +47,7 @@ void CRegText::AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData) {
         return;
     }
     if (dwType == REG_SZ && IsPlainString(pbData, cbData)) {
-        DWORD cbText = pbData[cbData - 1] == 0 ? cbData - 1 : cbData;
-        AddEscaped(&m_body, reinterpret_cast<const char*>(pbData), cbText);
+        AddEscaped(&m_body, reinterpret_cast<const char*>(pbData), cbData - 1);
         return;
     }
     m_body.Add("hex(").AddHex(dwType, 1).Add("):");

@@ -11,7 +11,7 @@ class CRegText {
 public:
     CRegText() : m_nEntries(0) { m_szKey[0] = '\0'; }
 
-    // pszKey below HKEY_LOCAL_MACHINE.
+    // pszKey below HKEY_LOCAL_MACHINE; the bytes as the value is to hold them.
     void SetValue(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
                   DWORD cbData);
     void SetDword(const char* pszKey, const char* pszName, DWORD dwValue);

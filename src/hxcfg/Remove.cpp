@@ -19,15 +19,6 @@ BOOL LookUp(const char* pszKey, BOOL* pbPresent) {
     PrintKeyError("cannot open", pszKey, lResult);
     return FALSE;
 }
-
-// Why the step of the plan failed, in one line.
-void ReportFailedStep(const CRegPlan& plan) {
-    const RegStep& step = plan.Step(plan.Applied());
-    const char* pszWhat = step.kind == kStepDeleteTree ? "cannot delete"
-                          : step.kind == kStepOpenKey  ? "cannot open"
-                                                       : "cannot write List of";
-    PrintKeyError(pszWhat, step.pszKey, plan.LastError());
-}
 } // namespace
 
 int RunRemove(const HxArgs& args) {
@@ -38,15 +29,19 @@ int RunRemove(const HxArgs& args) {
     }
     BYTE* pbList = nullptr;
     DWORD cbList = 0;
-    LONG lError = ReadWholeList(&pbList, &cbList);
+    DWORD dwListType = REG_MULTI_SZ; // written back as the type it has, whatever that is
+    LONG lError = ReadWholeList(&pbList, &cbList, &dwListType);
     if (lError != ERROR_SUCCESS) {
         PrintKeyError("cannot read List of", HX_KEY_GROUP_ORDER, lError);
         return kExitRefused;
     }
     BYTE* pbNew = new BYTE[cbList + 1];
     DWORD cbNew = 0;
-    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, cbList + 1, &cbNew);
+    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, &cbNew);
     delete[] pbList;
+    // The system stores one byte more of a string that ends without its NUL when the byte after
+    // it is one; a list that ended so before keeps ending so.
+    pbNew[cbNew] = 0xFF;
 
     CRegPlan plan;
     BOOL bService = FALSE, bEventSource = FALSE;
@@ -58,7 +53,7 @@ int RunRemove(const HxArgs& args) {
         plan.DeleteTree(HX_KEY_EVENT_SOURCE);
     if (bListed) {
         plan.OpenKey(HX_KEY_GROUP_ORDER);
-        plan.SetValue("List", REG_MULTI_SZ, pbNew, cbNew);
+        plan.SetValue("List", dwListType, pbNew, cbNew);
         plan.CloseKey();
     }
     delete[] pbNew;
@@ -84,8 +79,5 @@ int RunRemove(const HxArgs& args) {
         return nExit;
 
     // Stage 2.
-    if (ApplyPlan(summary, &plan))
-        return kExitDone;
-    ReportFailedStep(plan);
-    return kExitWriteFailed;
+    return ApplyPlan(summary, &plan);
 }

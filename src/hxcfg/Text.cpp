@@ -56,7 +56,24 @@ CText& CText::AddQuoted(const char* psz) {
 }
 
 CText& CText::AddError(LONG lError) {
-    return Add("error ").AddDword(static_cast<DWORD>(lError));
+    Add("error ").AddDword(static_cast<DWORD>(lError));
+    // The system's own words, on this line: its line breaks become blanks, and the closing line
+    // break and full stop go, since the text stands inside the program's sentence.
+    char sz[256];
+    DWORD cch = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                               static_cast<DWORD>(lError), 0, sz, sizeof sz, nullptr);
+    while (cch > 0 && (static_cast<unsigned char>(sz[cch - 1]) <= ' ' || sz[cch - 1] == '.'))
+        --cch;
+    if (cch == 0)
+        return *this;
+    Add(": ");
+    for (DWORD i = 0; i < cch; ++i) {
+        if (static_cast<unsigned char>(sz[i]) >= ' ')
+            AddChar(sz[i]);
+        else if (i > 0 && static_cast<unsigned char>(sz[i - 1]) >= ' ')
+            AddChar(' ');
+    }
+    return *this;
 }
 
 char UpperChar(char c) {

@@ -21,9 +21,17 @@ public:
     CText& AddHex(DWORD dw, int nDigits); // lower-case, zero-filled
     CText& AddLine(const char* psz) { return Add(psz).AddChar('\n'); }
     CText& AddQuoted(const char* psz); // "text", as the user gave it
-    // A Win32 error code as the user reads it: "error N".
+    // A Win32 error code as the user reads it: "error N: the system's text" ("error N" alone
+    // when the system has no text for it).
     CText& AddError(LONG lError);
     void Clear() { m_cch = 0; }
+    // Keeps the first cch characters.
+    void Truncate(size_t cch) {
+        if (cch < m_cch) {
+            m_cch = cch;
+            m_psz[cch] = '\0';
+        }
+    }
 
     const char* Get() const { return m_psz != nullptr ? m_psz : ""; }
     size_t Length() const { return m_cch; }

@@ -49,6 +49,13 @@ struct Hive {
 Hive Snapshot();
 // Registry handles opened by the program and not yet closed.
 std::size_t OpenKeyCount();
+// The key's permissions, as its security descriptor would grant them: what an administrator
+// whose token has the Administrators group enabled (or who impersonates one) may open it with,
+// and what any other token may (a filtered token of an administrator's console that is not
+// elevated counts as any other). A key without them, and every key the program creates, grants
+// everything to everyone. Deleting a key needs DELETE, creating a subkey KEY_CREATE_SUB_KEY on
+// its parent. They apply to this key alone, not to its subkeys.
+void SetKeyAccess(const std::string& path, REGSAM admins, REGSAM others);
 
 // ---- security ----
 struct TokenSetup {

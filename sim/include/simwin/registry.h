@@ -21,6 +21,7 @@ typedef DWORD ACCESS_MASK;
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
+#define DELETE 0x00010000L // the standard right to delete the object
 
 #define REG_NONE 0
 #define REG_SZ 1

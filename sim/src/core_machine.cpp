@@ -31,6 +31,7 @@ struct Machine {
     SIZE_T totalPhys = 32u * 1024 * 1024;
     std::map<char, Drive> drives; // by upper-case letter
     std::vector<char> commandLine = Terminated("HxSetup.exe");
+    std::wstring commandLineW = L"HxSetup.exe";
     std::string moduleFileName = "C:\\Program Files\\Halcyonix\\HxSetup.exe";
 
     static std::vector<char> Terminated(const std::string& s) {
@@ -81,6 +82,17 @@ void AddDrive(const Drive& drive) {
 
 void SetCommandLine(const std::string& commandLine) {
     M().commandLine = Machine::Terminated(commandLine);
+    M().commandLineW.clear();
+    for (char c : commandLine)
+        M().commandLineW += static_cast<wchar_t>(static_cast<unsigned char>(c));
+}
+
+void SetCommandLine(const std::wstring& commandLine) {
+    std::string ansi;
+    for (wchar_t c : commandLine)
+        ansi += c <= 0xFF ? static_cast<char>(c) : '?';
+    SetCommandLine(ansi);
+    M().commandLineW = commandLine;
 }
 
 void SetModuleFileName(const std::string& path) {
@@ -252,6 +264,10 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
 
 LPSTR WINAPI GetCommandLineA(void) {
     return sim::M().commandLine.data();
+}
+
+LPWSTR WINAPI GetCommandLineW(void) {
+    return sim::M().commandLineW.data();
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {

@@ -40,3 +40,6 @@ BOOL ApplyPlan(const CText& summary, CRegPlan* pPlan);
 
 // The entry point: argv[0] is the program's name. The host build's tests call it in-process.
 int HxcfgMain(int argc, char** argv);
+// The program's entry: the command line as typed (GetCommandLineW), refused with exit status 2
+// when an argument cannot be taken into the ANSI code page exactly, else HxcfgMain.
+int HxcfgMainW(LPCWSTR pszCommandLine);

@@ -83,7 +83,19 @@ void AddDrive(const Drive& drive);
 
 // ---- process ----
 void SetCommandLine(const std::string& commandLine);
+// As typed in Unicode: GetCommandLineA gets its ANSI form, '?' for what the code page lacks.
+void SetCommandLine(const std::wstring& commandLine);
 void SetModuleFileName(const std::string& path);
+
+// ---- named mutexes ----
+// Another process creates the named mutex and holds it (owns it) until ReleaseHeldElsewhere or
+// Reset: the program's waits on it time out. A name with or without "Global\\" is the same one.
+void HoldElsewhere(const std::string& name);
+void ReleaseHeldElsewhere(const std::string& name);
+// Windows NT 4.0's namespace: a name beginning "Global\\" fails with ERROR_PATH_NOT_FOUND.
+void SetNoGlobalNamespace(bool none);
+// Mutex handles the program opened and has not closed.
+std::size_t OpenMutexCount();
 
 // ---- faults ----
 // The OS calls that can fail. Each counts towards the fallible-call counter below.

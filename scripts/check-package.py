@@ -19,7 +19,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 # The most each executable may weigh, stripped and unsigned.
-SIZE_GOALS = {"HxSetup.exe": 64 * 1024, "hxcfg.exe": 48 * 1024}
+SIZE_GOALS = {"HxSetup.exe": 64 * 1024, "hxcfg.exe": 56 * 1024}
 sys.path.insert(0, str(ROOT / "e2e"))
 import exe_resources  # noqa: E402
 

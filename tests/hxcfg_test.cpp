@@ -112,6 +112,12 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
         // One writer at a time: refused at once while a dialog is open, after the wait while
         // another hxcfg writes, on Windows NT 4.0's namespace too.
         {"HxSetup open", [] { sim::HoldElsewhere(kDialogMark); }, "HxSetup is open"},
+        {"HxSetup open, Windows NT 4.0",
+         [] {
+             sim::SetNoGlobalNamespace(true);
+             sim::HoldElsewhere("Halcyonix.SetupDialogOpen");
+         },
+         "HxSetup is open"},
         {"another hxcfg writing", [] { sim::HoldElsewhere(kWriterLock); },
          "another hxcfg is changing the configuration and did not finish in 5 seconds"},
         {"another hxcfg writing, Windows NT 4.0",
@@ -137,7 +143,7 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
             bool waited = false;
             for (const std::string& line : sim::CallLog())
                 waited |= line == "WaitForSingleObject 5000";
-            EXPECT_EQ(waited, std::string(row.name) != "HxSetup open");
+            EXPECT_EQ(waited, std::string(row.name).rfind("HxSetup open", 0) != 0);
         }
     }
 }

@@ -123,7 +123,7 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
         {"another hxcfg writing, Windows NT 4.0",
          [] {
              sim::SetNoGlobalNamespace(true);
-             sim::HoldElsewhere(kWriterLock);
+             sim::HoldElsewhere("Halcyonix.ConfigurationWriter");
          },
          "another hxcfg"},
     };

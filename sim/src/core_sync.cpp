@@ -2,9 +2,10 @@
 // CloseHandle.
 //
 // Fidelity notes:
-// - One namespace for the machine; "Global\" before a name names the same object, as in the
-//   session of a Windows with Terminal Services. With SetNoGlobalNamespace (Windows NT 4.0) such
-//   a name fails with ERROR_PATH_NOT_FOUND: that system has no directory of that name.
+// - "Global\" names the machine's namespace; a bare name, the program's session's, which is
+//   another (as under Wine, and on a Windows with Terminal Services outside session 0). With
+//   SetNoGlobalNamespace (Windows NT 4.0) a "Global\" name fails with ERROR_PATH_NOT_FOUND: that
+//   system has no directory of that name, and its one namespace is the machine's.
 // - Names compare case-sensitively, as object names do.
 // - CreateMutexA of an existing name opens it and sets ERROR_ALREADY_EXISTS (the initial owner
 //   is then not taken); of a new one, sets ERROR_SUCCESS. OpenMutexA of a name that does not
@@ -39,19 +40,20 @@ Sync& Y() {
     return sync;
 }
 
-// The object's name without "Global\"; false, with the error set, for a name this system lacks.
+// The object's name; false, with the error set, for a name this system lacks.
 bool Resolve(LPCSTR lpName, std::string* name) {
     static const std::string kGlobal = "Global\\";
     std::string n = lpName ? lpName : "";
+    std::string rest = n;
     if (n.compare(0, kGlobal.size(), kGlobal) == 0) {
         if (Y().noGlobal) {
             detail::SetError(ERROR_PATH_NOT_FOUND);
             return false;
         }
-        n.erase(0, kGlobal.size());
+        rest.erase(0, kGlobal.size());
     }
-    if (n.empty() || n.find('\\') != std::string::npos) {
-        detail::SetError(n.empty() ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
+    if (rest.empty() || rest.find('\\') != std::string::npos) {
+        detail::SetError(rest.empty() ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
         return false;
     }
     *name = n;
@@ -80,23 +82,14 @@ void Drop(const std::string& name) {
 } // namespace
 
 void HoldElsewhere(const std::string& name) {
-    std::string n;
-    bool noGlobal = Y().noGlobal;
-    Y().noGlobal = false;
-    if (Resolve(name.c_str(), &n))
-        Y().named[n].elsewhere = true;
-    Y().noGlobal = noGlobal;
+    Y().named[name].elsewhere = true;
 }
 
 void ReleaseHeldElsewhere(const std::string& name) {
-    std::string n;
-    bool noGlobal = Y().noGlobal;
-    Y().noGlobal = false;
-    if (Resolve(name.c_str(), &n) && Y().named.count(n)) {
-        Y().named[n].elsewhere = false;
-        Drop(n);
+    if (Y().named.count(name)) {
+        Y().named[name].elsewhere = false;
+        Drop(name);
     }
-    Y().noGlobal = noGlobal;
 }
 
 void SetNoGlobalNamespace(bool none) {

@@ -39,8 +39,8 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 
-// Named mutexes: one namespace for the machine, which "Global\" names too (as in the session of
-// a Windows with Terminal Services); sim::SetNoGlobalNamespace makes it Windows NT 4.0's.
+// Named mutexes: "Global\" names the machine's namespace, a bare name the session's, another;
+// sim::SetNoGlobalNamespace makes it Windows NT 4.0's, where the bare name is the machine's.
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_NOT_OWNER 288L
 #define SYNCHRONIZE 0x00100000L

@@ -235,3 +235,77 @@ case_hxcfg_missing_image() {
     e2e_expect "ImagePath to a file there: status exits 0" "$HXCFG_STATUS" 0
     e2e_expect "status: no error" "$(cat "$HXCFG_ERR")" ""
 }
+
+# Arguments with a character the ANSI code page lacks, which the system would hand over as a
+# look-alike: a full-width digit for "1", U+2215 for the backslash that would climb out of C:\sub.
+# Each is refused with its position, exit 2, and nothing is written, no file made.
+case_hxcfg_outside_code_page() {
+    hxcfg_install || return 1
+    mkdir -p "$WINEPREFIX/drive_c/sub"
+    hxcfg_run ramdisk １M
+    e2e_expect "a full-width digit exits 2" "$HXCFG_STATUS" 2
+    e2e_expect "and names the argument and the character" "$(cut -d' ' -f1-6 "$HXCFG_ERR")" \
+        'hxcfg: argument 2, character 1 (U+FF11)'
+    hxcfg_run --reg 'C:\sub\..∕escaped.reg' ramdisk 1M
+    e2e_expect "a division slash in --reg exits 2" "$HXCFG_STATUS" 2
+    e2e_expect "and names the argument and the character" "$(cut -d' ' -f1-6 "$HXCFG_ERR")" \
+        'hxcfg: argument 2, character 10 (U+2215)'
+    e2e_expect "no file made" "$(find "$WINEPREFIX/drive_c/sub" "$WINEPREFIX/drive_c" \
+        -maxdepth 1 -name '*.reg' | wc -l)" 0
+    e2e_read_registry
+    expect_untouched
+    # The same arguments typed in the code page's own characters are taken.
+    hxcfg_run --reg 'C:\sub\..\escaped.reg' ramdisk 1M
+    e2e_expect "typed as the code page has them, taken" "$HXCFG_STATUS" 0
+    e2e_expect "the file made where it was named" \
+        "$([ -f "$WINEPREFIX/drive_c/escaped.reg" ] && echo made)" made
+}
+
+# While the dialog is open, a writing hxcfg is refused at once (exit 3) and says why; status and
+# --dry-run run beside it; a second dialog ends, leaving the first as the one window. After the
+# dialog ends, the same command writes.
+case_hxcfg_refused_while_dialog_open() {
+    local id second=0
+    hxcfg_install || return 1
+    e2e_launch ""
+    id=$(main_dialog) || return 1
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk while the dialog is open exits 3" "$HXCFG_STATUS" 3
+    e2e_expect "and says why" "$(cat "$HXCFG_ERR")" \
+        'hxcfg: HxSetup is open on this machine; close it first, then run hxcfg again'
+    e2e_read_registry
+    e2e_expect "no service key written" "$(e2e_key_state "$HX_KEY_SERVICE")" absent
+    hxcfg_run ramdisk 1M --dry-run
+    e2e_expect "--dry-run beside the dialog exits 0" "$HXCFG_STATUS" 0
+    hxcfg_run status
+    e2e_expect "status beside the dialog runs (1: not built)" "$HXCFG_STATUS" 1
+    timeout 30 wine 'C:\HxSetup.exe' >"$E2E_DIR/second.log" 2>&1 || second=$?
+    e2e_expect "a second HxSetup ends by itself" "$second" 0
+    e2e_expect "one dialog" "$(xdotool search --name '^Tarnwell Setup Utility$' | wc -l)" 1
+    hx_key "$id" Escape
+    e2e_wait_exit
+    hxcfg_run ramdisk 1M
+    e2e_expect "ramdisk after the dialog ended exits 0" "$HXCFG_STATUS" 0
+}
+
+# Both builds of hxcfg on one prefix give the same status: the same memory, budget, drives and
+# verdict, before and after a RAM disk of the whole budget.
+case_hxcfg_same_status_both_builds() {
+    local x64=$HX_ROOT/build/windows/hxcfg.exe x86=$HX_ROOT/build/windows-x86/hxcfg.exe out64
+    if ! hx_kernel_runs_32bit; then
+        echo "SKIPPED: $HX_NO_32BIT_REASON"
+        exit 77
+    fi
+    [ -f "$x64" ] && [ -f "$x86" ] || { e2e_fail "both builds are needed: $x64 $x86"; return 1; }
+    hxcfg_install || return 1
+    for step in fresh configured; do
+        [ $step = configured ] && { hxcfg_run ramdisk; e2e_expect "ramdisk exits 0" "$HXCFG_STATUS" 0; }
+        cp "$x64" "$WINEPREFIX/drive_c/hxcfg.exe"
+        hxcfg_run status
+        out64=$(cat "$HXCFG_OUT")
+        cp "$x86" "$WINEPREFIX/drive_c/hxcfg.exe"
+        hxcfg_run status
+        e2e_expect "$step: the x86 build's status is the x64 build's" "$(cat "$HXCFG_OUT")" "$out64"
+        hxcfg_install
+    done
+}

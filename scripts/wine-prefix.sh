@@ -67,16 +67,17 @@ hx_prepare_prefix() {
 # same bitness as the program it looks at), built with mingw-w64 when missing or older than its
 # source; prints its path.
 hx_build_probe() {
-    local arch=${1:-x64} src=$HX_ROOT/e2e/probe/hxprobe.c out cc
+    local arch=${1:-x64} src=$HX_ROOT/e2e/probe/hxprobe.c out cc laa=
     out=$HX_ROOT/build/e2e/probe-$arch/hxprobe.exe
     case $arch in
     x64) cc=x86_64-w64-mingw32-gcc-posix ;;
-    x86) cc=i686-w64-mingw32-gcc-posix ;;
+    # Large-address aware as the 32-bit executables are: told the memory they are told.
+    x86) cc=i686-w64-mingw32-gcc-posix laa=-Wl,--large-address-aware ;;
     *) echo "hx_build_probe: no architecture $arch" >&2; return 1 ;;
     esac
     if [ ! -f "$out" ] || [ "$src" -nt "$out" ]; then
         mkdir -p "$(dirname "$out")"
-        $cc -O2 -Wall -Wextra -o "$out.tmp.$$" "$src" -lgdi32 -luser32 -ladvapi32 >&2 &&
+        $cc -O2 -Wall -Wextra $laa -o "$out.tmp.$$" "$src" -lgdi32 -luser32 -ladvapi32 >&2 &&
             mv "$out.tmp.$$" "$out" || return 1
     fi
     echo "$out"

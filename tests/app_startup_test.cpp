@@ -1,7 +1,10 @@
 // The run from the installer's notice to the main dialog: command line, rights, preparation,
 // memory. The dialog itself is left with Cancel here.
+#include <functional>
+
 #include "app/HxSetupApp.h"
 #include "hx_test_support.h"
+#include "res/resource.h"
 
 using namespace hxtest;
 
@@ -80,6 +83,79 @@ TEST_F(Startup, InstallerNotices) {
         EXPECT_EQ(sim::KeyExists(kEventSourceKey), c.prepared);
         EXPECT_FALSE(sim::KeyExists(kServiceKey)); // never without OK
     }
+}
+
+// One writer at a time: another HxSetup's mark ends the run at once, changing nothing; an hxcfg
+// that keeps the lock past the wait ends it with a box; on Windows NT 4.0, which has no
+// "Global\\" names, the bare names are the machine's.
+TEST_F(Startup, OneWriterAtATime) {
+    const Box kBusy = {true,
+                       "Another program is changing the Halcyonix configuration.\nTry again "
+                       "when it has finished.",
+                       "Halcyonix Not Configured", MB_ICONERROR};
+    const struct {
+        const char* name;
+        std::function<void()> machine;
+        std::vector<Box> boxes;
+        bool prepared;
+    } cases[] = {
+        {"no other writer", [] {}, {}, true},
+        {"another HxSetup open",
+         [] { sim::HoldElsewhere("Global\\Halcyonix.SetupDialogOpen"); },
+         {},
+         false},
+        {"an hxcfg writing",
+         [] { sim::HoldElsewhere("Global\\Halcyonix.ConfigurationWriter"); },
+         {kBusy},
+         false},
+        {"Windows NT 4.0, no other writer", [] { sim::SetNoGlobalNamespace(true); }, {}, true},
+        {"Windows NT 4.0, another HxSetup open",
+         [] {
+             sim::SetNoGlobalNamespace(true);
+             sim::HoldElsewhere("Halcyonix.SetupDialogOpen");
+         },
+         {},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        SeedNtSystem();
+        c.machine();
+        const sim::Hive seed = sim::Snapshot();
+        RunProgram("HxSetup.exe Halcyonix Installation Successful");
+        std::vector<Box> boxes{kSetupComplete};
+        boxes.insert(boxes.end(), c.boxes.begin(), c.boxes.end());
+        ExpectBoxes(boxes);
+        EXPECT_EQ(sim::KeyExists(kEventSourceKey), c.prepared);
+        if (!c.prepared) {
+            EXPECT_EQ(sim::Snapshot(), seed);
+        }
+        EXPECT_EQ(sim::OpenMutexCount(), 0u);
+        EXPECT_TRUE(sim::Misuses().empty());
+    }
+}
+
+// A second HxSetup, started while the first one's dialog is open, brings that window to the
+// front and ends before anything else; the first then runs on as before.
+TEST_F(Startup, SecondRunShowsTheFirstDialog) {
+    sim::Hive whileOpen;
+    sim::ui::OnDialog(IDD_HXSETUP_DIALOG, [&](sim::ui::Dialog& d) {
+        whileOpen = sim::Snapshot();
+        sim::ClearCallLog();
+        RunProgram("HxSetup.exe");
+        EXPECT_EQ(sim::Snapshot(), whileOpen);
+        std::vector<std::string> front;
+        for (const std::string& line : sim::CallLog())
+            if (line.rfind("SetForegroundWindow", 0) == 0 || line.rfind("Reg", 0) == 0)
+                front.push_back(line);
+        EXPECT_EQ(front, std::vector<std::string>{"SetForegroundWindow Tarnwell Setup Utility"});
+        d.Click(IDOK);
+    });
+    RunProgram("HxSetup.exe");
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+    EXPECT_TRUE(sim::KeyExists(kServiceKey)); // the first run's OK wrote its record
+    EXPECT_EQ(sim::OpenMutexCount(), 0u);
 }
 
 TEST_F(Startup, Rights) {

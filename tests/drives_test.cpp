@@ -120,6 +120,8 @@ TEST_F(BuildDriveList, SizesAroundTheBudget) {
         {"just under 4 GiB", 1, 1, 0xFFFFFFFEu, 0xFFFFFFFFu, true},
         {"product past 2^32 wraps to small", 2, 0x80000000u, 2, kBudget, false},
         {"product past 2^64", 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, kBudget, false},
+        // 4 x 2^31 x 2^31 is 2^64: in 64 bits it would wrap to 0, below any budget.
+        {"product of exactly 2^64", 4, 0x80000000u, 0x80000000u, kBudget, false},
         {"no sectors", 0, 512, 1000, kBudget, true},
     };
     for (const auto& c : cases) {

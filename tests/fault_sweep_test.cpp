@@ -269,6 +269,7 @@ void ExpectNothingHeld() {
     EXPECT_EQ(sim::OpenTokenCount(), 0u);
     EXPECT_EQ(sim::LiveSidCount(), 0u);
     EXPECT_EQ(sim::LiveLocalAllocCount(), 0u);
+    EXPECT_EQ(sim::OpenMutexCount(), 0u);
     EXPECT_EQ(sim::ui::OutstandingDCs(), 0u);
     EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
     EXPECT_EQ(sim::ui::LiveTimerCount(), 0u);

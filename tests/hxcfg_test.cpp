@@ -12,6 +12,9 @@ using namespace hxtest;
 namespace {
 
 const DWORD kMiB = 1048576;
+// The machine-wide names of the writers' lock and of HxSetup's mark that a dialog is open.
+const char kWriterLock[] = "Global\\Halcyonix.ConfigurationWriter";
+const char kDialogMark[] = "Global\\Halcyonix.SetupDialogOpen";
 
 class Hxcfg : public MachineTest {
 protected:
@@ -35,6 +38,7 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
         {{"status", "--force"}, 2, "unknown option: \"--force\""},
         {{"status", "now"}, 2, "one argument too many"},
         {{"status", "--dry-run"}, 2, "status writes nothing"},
+        {{"status", "--reg", "x.reg"}, 2, "status writes nothing"},
         {{"ramdisk", "0M"}, 2, "at least 1M"},
         {{"ramdisk", "64K"}, 2, "whole number of MiB"},
         {{"ramdisk", "M"}, 2, "whole number of MiB"},
@@ -52,6 +56,9 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
         {{"pool", "maximum"}, 2, "default, max or a whole percentage"},
         {{"remove", "--reg"}, 2, "--reg needs a file name"},
         {{"remove", "--dry-run", "--reg", "x.reg"}, 2, "exclude each other"},
+        {{"ramdisk", "--reg", "--dry-run", "1M"}, 2, "a file name, not an option: \"--dry-run\""},
+        {{"ramdisk", "--reg", "--reg", "x.reg"}, 2, "a file name, not an option: \"--reg\""},
+        {{"pool", "max", "--reg", "/?"}, 2, "a file name, not an option: \"/?\""},
         // ... and what this machine refuses: 8 MiB budget, minimum pool 35 %.
         {{"ramdisk", "9M"}, 3, "SIZE 9M is above the budget of 8388608 bytes"},
         {{"ramdisk", "1G"}, 3, "SIZE 1024M is above the budget"},
@@ -92,6 +99,7 @@ TEST_F(Hxcfg, CommandLinesThatAreWrongChangeNothing) {
 TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
     using Commands = std::vector<std::vector<std::string>>;
     const Commands both = {{"ramdisk", "1M"}, {"pool", "max"}};
+    const Commands writers = {{"ramdisk", "1M"}, {"pool", "max"}, {"remove"}};
     // Keys as Windows guards them: administrators may change them, other tokens only read them.
     auto guard = [](const std::string& key) { sim::SetKeyAccess(key, KEY_ALL_ACCESS, KEY_READ); };
     auto installed = [] {
@@ -152,6 +160,23 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
          [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB - 1); },
          {{"ramdisk"}},
          "the budget of 1048575 bytes leaves no room for a RAM disk"},
+        // One writer at a time: refused at once while a dialog is open, after the wait while
+        // another hxcfg writes, on Windows NT 4.0's namespace too.
+        {"HxSetup open", [] { sim::HoldElsewhere(kDialogMark); }, writers, "HxSetup is open"},
+        {"HxSetup open, Windows NT 4.0",
+         [] {
+             sim::SetNoGlobalNamespace(true);
+             sim::HoldElsewhere("Halcyonix.SetupDialogOpen");
+         },
+         writers, "HxSetup is open"},
+        {"another hxcfg writing", [] { sim::HoldElsewhere(kWriterLock); }, writers,
+         "another hxcfg is changing the configuration and did not finish in 5 seconds"},
+        {"another hxcfg writing, Windows NT 4.0",
+         [] {
+             sim::SetNoGlobalNamespace(true);
+             sim::HoldElsewhere("Halcyonix.ConfigurationWriter");
+         },
+         writers, "another hxcfg"},
     };
     for (const auto& row : rows) {
         for (const auto& command : row.commands) {
@@ -159,6 +184,7 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
             SetUp();
             row.machine();
             const sim::Hive seed = sim::Snapshot();
+            sim::ClearCallLog();
             HxcfgRun r = RunHxcfg(command);
             EXPECT_EQ(r.exit, 3);
             EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
@@ -169,6 +195,12 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
                 << r.err;
             EXPECT_EQ(r.err.find("couldn't write"), std::string::npos) << r.err;
             EXPECT_EQ(sim::Snapshot(), seed);
+            EXPECT_EQ(sim::OpenMutexCount(), 0u);
+            // An open dialog is not waited for; another hxcfg for the time the message gives.
+            bool waited = false;
+            for (const std::string& line : sim::CallLog())
+                waited |= line == "WaitForSingleObject 5000";
+            EXPECT_EQ(waited, !dry && std::string(row.name).rfind("HxSetup open", 0) != 0);
         }
     }
 }
@@ -195,6 +227,92 @@ TEST_F(Hxcfg, PoolSummaryGivesWhatTheSizeStandsFor) {
         EXPECT_EQ(r.exit, 0) << r.err;
         EXPECT_NE(r.out.find(row.line), std::string::npos) << r.out;
     }
+}
+
+// What writes no registry takes no lock: status, --dry-run and --reg run beside any writer.
+TEST_F(Hxcfg, ReadersRunBesideAWriter) {
+    for (const char* held : {kDialogMark, kWriterLock}) {
+        SCOPED_TRACE(held);
+        SetUp();
+        sim::HoldElsewhere(held);
+        const std::string path = ::testing::TempDir() + "hxcfg_beside.reg";
+        std::remove(path.c_str());
+        EXPECT_EQ(RunHxcfg({"status"}).exit, 1);
+        EXPECT_EQ(RunHxcfg({"ramdisk", "1M", "--dry-run"}).exit, 0);
+        EXPECT_EQ(RunHxcfg({"pool", "max", "--reg", path}).exit, 0);
+        std::remove(path.c_str());
+        EXPECT_EQ(RunHxcfg({"ramdisk", "1M"}).exit, 3);
+        sim::ReleaseHeldElsewhere(held);
+        EXPECT_EQ(RunHxcfg({"ramdisk", "1M"}).exit, 0); // the lock taken, and given back
+        EXPECT_EQ(sim::OpenMutexCount(), 0u);
+        EXPECT_TRUE(sim::Misuses().empty());
+    }
+}
+
+// The command line as the C run-time splits it, each argument taken into the ANSI code page.
+// sim's code page is ISO 8859-1: U+00FF has its exact form there, U+0100 none.
+TEST(HxcfgArguments, SplitAsTheRuntimeDoesAndTakenExactly) {
+    const struct {
+        std::wstring line;
+        std::vector<std::string> argv; // empty: refused
+        const char* err;               // a part of the refusal
+    } rows[] = {
+        {L"hxcfg", {"hxcfg"}, ""},
+        {L"\"C:\\Program Files\\hxcfg.exe\" status",
+         {"C:\\Program Files\\hxcfg.exe", "status"},
+         ""},
+        {L"x \"a b c\" d e", {"x", "a b c", "d", "e"}, ""},
+        {L"x \"ab\\\"c\" \"\\\\\" d", {"x", "ab\"c", "\\", "d"}, ""},
+        {L"x a\\\\\\b d\"e f\"g h", {"x", "a\\\\\\b", "de fg", "h"}, ""},
+        {L"x a\\\\\\\"b c d", {"x", "a\\\"b", "c", "d"}, ""},
+        {L"x a\\\\\\\\\"b c\" d e", {"x", "a\\\\b c", "d", "e"}, ""},
+        {L"x a\"b\"\" c d", {"x", "ab\" c d"}, ""},
+        {L"x \t \"\"  y ", {"x", "", "y"}, ""},
+        {L"x \u00ff", {"x", "\xff"}, ""},
+        {L"x \u0100", {}, "argument 1, character 1 (U+0100) has no exact form"},
+        {L"x --reg \"C:\\out\\sub\u2215x.reg\" ramdisk", {}, "argument 2, character 11 (U+2215)"},
+        {L"x ramdisk \uff11M", {}, "argument 2, character 1 (U+FF11)"},
+        {L"x \U0001F600", {}, "argument 1, character 1 (U+1F600)"},
+        {L"C:\\\u2215\\hxcfg.exe status", {"", "status"}, ""}, // the name is not read
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.line.begin(), row.line.end()));
+        CAnsiArguments args;
+        CText error;
+        BOOL taken = args.Take(row.line.c_str(), &error);
+        EXPECT_EQ(taken, row.argv.empty() ? FALSE : TRUE) << error.Get();
+        if (!taken) {
+            EXPECT_NE(std::string(error.Get()).find(row.err), std::string::npos) << error.Get();
+            continue;
+        }
+        std::vector<std::string> got(args.Argv(), args.Argv() + args.Argc());
+        EXPECT_EQ(got, row.argv);
+        EXPECT_EQ(args.Argv()[args.Argc()], nullptr);
+    }
+}
+
+// A refused argument ends the run before anything is looked at: exit 2, one line, no file.
+TEST_F(Hxcfg, AnArgumentOutsideTheCodePageChangesNothing) {
+    const std::string dir = ::testing::TempDir();
+    const std::wstring wdir(dir.begin(), dir.end());
+    const sim::Hive seed = sim::Snapshot();
+    const std::pair<std::wstring, std::string> lines[] = {
+        {L"hxcfg ramdisk \uff11M", "hxcfg: argument 2, character 1 (U+FF11) "},
+        {L"hxcfg pool max --reg \"" + wdir + L"\u2215x.reg\"",
+         "hxcfg: argument 4, character " + std::to_string(dir.size() + 1) + " (U+2215) "},
+    };
+    for (const auto& [line, refusal] : lines) {
+        sim::ClearCallLog();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(HxcfgMainW(line.c_str()), 2);
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.rfind(refusal, 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+        EXPECT_EQ(sim::Snapshot(), seed);
+        EXPECT_TRUE(sim::CallLog().empty()) << sim::CallLog().front();
+    }
+    // The same line with its characters typed as the code page has them runs.
+    EXPECT_EQ(HxcfgMainW(L"hxcfg ramdisk 1M --dry-run"), 0);
 }
 
 // The same choice made in the dialog and with hxcfg, on the same machine, fresh or with a RAM
@@ -818,7 +936,8 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
              sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kEventSourceKey});
          },
          {},
-         {"the event log source cannot be read, so it cannot be judged: error 5: Access is denied"}},
+         {"the event log source cannot be read, so it cannot be judged: error 5: Access is "
+          "denied"}},
         {"no driver image",
          {"ramdisk"},
          [] { sim::RemoveFile(kDriverImage); },
@@ -930,7 +1049,8 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
                  {sim::Api::RegQueryValueEx, 0, kGroupOrderKey, "List", ERROR_MORE_DATA});
          },
          {},
-         {"the service group order cannot be read, so it cannot be judged: error 234: More data is available"}},
+         {"the service group order cannot be read, so it cannot be judged: error 234: More data is "
+          "available"}},
         {"group order that grows before every read",
          {"ramdisk"},
          [] {
@@ -939,7 +1059,8 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
                      {sim::Api::RegQueryValueEx, read, kGroupOrderKey, "List", ERROR_MORE_DATA});
          },
          {},
-         {"the service group order cannot be read, so it cannot be judged: error 234: More data is available"}},
+         {"the service group order cannot be read, so it cannot be judged: error 234: More data is "
+          "available"}},
         {"group order that grows before three reads", // the fourth try reads it
          {"ramdisk"},
          [] {
@@ -1076,10 +1197,13 @@ TEST_F(Hxcfg, StatusShowsTheDialogsFiguresWithoutRights) {
     sim::InjectFault({sim::Api::RegQueryValueEx, 0, kParametersKey, "DiskSize"});
     r = RunHxcfg({"status"});
     EXPECT_EQ(r.exit, 1) << r.out;
-    EXPECT_NE(r.out.find("  DiskSize: cannot be read: error 5: Access is denied\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  DiskSize: cannot be read: error 5: Access is denied\n"),
+              std::string::npos)
+        << r.out;
     sim::InjectFault({sim::Api::RegOpenKeyEx, 0, kServiceKey});
     r = RunHxcfg({"status"});
-    EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\" + kServiceKey + ": cannot be read: error 5: Access is denied\n"),
+    EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\" + kServiceKey +
+                         ": cannot be read: error 5: Access is denied\n"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("missing"), std::string::npos) << r.out;

@@ -258,6 +258,37 @@ TEST_F(SimMachine, CommandLine) {
 }
 #endif
 
+// Named mutexes as the writers' lock uses them: "Global\\" names the machine's namespace, apart
+// from the program's session's; a second create opens the object; a wait by the owner takes it
+// again, and each take needs its release.
+TEST_F(SimMachine, NamedMutexes) {
+    const char* kName = "hxt.conformance.mutex";
+    const std::string global = std::string("Global\\") + kName;
+    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, global.c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    HANDLE a = CreateMutexA(nullptr, FALSE, global.c_str());
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    HANDLE b = CreateMutexA(nullptr, FALSE, global.c_str());
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    HANDLE session = CreateMutexA(nullptr, FALSE, kName);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    HANDLE c = OpenMutexA(SYNCHRONIZE, FALSE, global.c_str());
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(WaitForSingleObject(a, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(b, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(ReleaseMutex(a));
+    EXPECT_TRUE(ReleaseMutex(b));
+    EXPECT_FALSE(ReleaseMutex(a));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_OWNER));
+    for (HANDLE h : {a, b, c, session})
+        EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(OpenMutexA(SYNCHRONIZE, FALSE, global.c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(SimMachine, ModuleNameAndFileName) {
     char buf[MAX_PATH + 1];
     const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);

@@ -108,4 +108,24 @@ TEST(SimFormatMessage, SystemErrorTexts) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
 }
 
+// The ANSI code page's size protocol, on text that every code page holds: -1 counts the NUL, an
+// output size of 0 asks for the size, and too small a buffer fails. What becomes of a character
+// the code page lacks differs on purpose (sim has no look-alikes; see core_text.cpp).
+TEST(SimCodePage, SizeProtocol) {
+    const WCHAR wide[] = {'h', 'x', '\\', '1', 0};
+    char ansi[8] = {};
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr), 5);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide, 4, ansi, 4, nullptr, nullptr), 4);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, 4, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr), 5);
+    EXPECT_STREQ(ansi, "hx\\1");
+    WCHAR back[8] = {};
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, ansi, -1, nullptr, 0), 5);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, 4), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, 8), 5);
+    EXPECT_EQ(std::memcmp(back, wide, sizeof wide), 0);
+}
+
 } // namespace

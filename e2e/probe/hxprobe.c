@@ -11,7 +11,8 @@
  *                            strings of multi-string and expandable values spelled out in
  *                            comments, since regedit shows those only as hex
  *   hxprobe memory           the total physical memory in bytes, as GlobalMemoryStatus tells
- *                            a process of the probe's bitness
+ *                            a process of the probe's bitness (large-address aware, as the
+ *                            program's executables are)
  *   hxprobe control TITLE ID the enabled state (1 or 0) and text of control ID of the window
  *                            titled TITLE, separated by a tab
  *   hxprobe dosdevice NAME TARGET
@@ -265,8 +266,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 2 && !strcmp(argv[1], "memory")) {
-        /* What the system tells a process of the probe's bitness, the program's own: a 32-bit
-         * process sees its capped figure, not the machine's. */
+        /* What the system tells a process of the probe's bitness, the program's own. The 32-bit
+         * probe is large-address aware, as the program is: told up to 4 GiB (the figure is
+         * saturated there), where one that is not is told at most 2 GiB. */
         MEMORYSTATUS ms;
         memset(&ms, 0, sizeof ms);
         ms.dwLength = sizeof ms;

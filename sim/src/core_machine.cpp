@@ -37,6 +37,7 @@ struct Machine {
     SIZE_T totalPhys = 32u * 1024 * 1024;
     std::map<char, Drive> drives; // by upper-case letter
     std::vector<char> commandLine = Terminated("HxSetup.exe");
+    std::wstring commandLineW = L"HxSetup.exe";
     std::string moduleFileName = "C:\\Program Files\\Halcyonix\\HxSetup.exe";
     std::map<std::string, DWORD> files; // by upper-case path
 
@@ -105,6 +106,17 @@ void AddDrive(const Drive& drive) {
 
 void SetCommandLine(const std::string& commandLine) {
     M().commandLine = Machine::Terminated(commandLine);
+    M().commandLineW.clear();
+    for (char c : commandLine)
+        M().commandLineW += static_cast<wchar_t>(static_cast<unsigned char>(c));
+}
+
+void SetCommandLine(const std::wstring& commandLine) {
+    std::string ansi;
+    for (wchar_t c : commandLine)
+        ansi += c <= 0xFF ? static_cast<char>(c) : '?';
+    SetCommandLine(ansi);
+    M().commandLineW = commandLine;
 }
 
 void SetModuleFileName(const std::string& path) {
@@ -284,6 +296,10 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
 
 LPSTR WINAPI GetCommandLineA(void) {
     return sim::M().commandLine.data();
+}
+
+LPWSTR WINAPI GetCommandLineW(void) {
+    return sim::M().commandLineW.data();
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {

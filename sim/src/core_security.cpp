@@ -356,6 +356,8 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
         s.closedTokens.insert(h);
         return TRUE;
     }
+    if (d::CloseMutex(hObject))
+        return TRUE;
     BOOL closed = FALSE;
     if (d::CloseFile(hObject, &closed))
         return closed;

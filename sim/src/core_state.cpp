@@ -92,6 +92,7 @@ void Reset() {
     detail::ResetSecurity();
     detail::ResetMachine();
     detail::ResetFiles();
+    detail::ResetSync();
     for (auto hook : ResetHooks())
         hook();
 }

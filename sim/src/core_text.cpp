@@ -1,10 +1,17 @@
-// user32's wsprintfA/wvsprintfA, and kernel32's FormatMessageA for system error texts.
+// user32's wsprintfA/wvsprintfA, kernel32's FormatMessageA for system error texts, and its
+// conversions between the ANSI code page and UTF-16.
 //
 // FormatMessageA knows the texts of the errors the programs meet, as English Windows words them,
 // each ending in CR LF. Only FORMAT_MESSAGE_FROM_SYSTEM (with or without
 // FORMAT_MESSAGE_IGNORE_INSERTS) into the caller's buffer is simulated; other flags fail with
 // ERROR_INVALID_PARAMETER. An unknown code fails with ERROR_MR_MID_NOT_FOUND, a text that does
 // not fit nSize characters with its NUL with ERROR_INSUFFICIENT_BUFFER; both return 0.
+//
+// The conversions know only CP_ACP, which here is ISO 8859-1 (byte n is U+00nn): a character
+// above U+00FF becomes the default character '?', with no best-fit look-alike, so that what the
+// program makes of a character the code page lacks is its own doing. A count of -1 takes the
+// text and its NUL; an output size of 0 asks for the size needed; too small a buffer fails with
+// ERROR_INSUFFICIENT_BUFFER. The flags are not looked at.
 //
 // wsprintf follows Windows' own formatter (as Wine's dlls/user32/wsprintf.c models it), which is
 // not C's printf:
@@ -286,6 +293,53 @@ int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
     va_start(args, lpFmt);
     const int n = wvsprintfA(lpOut, lpFmt, args);
     va_end(args);
+    return n;
+}
+
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar,
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                               LPBOOL lpUsedDefaultChar) {
+    if (CodePage != CP_ACP || lpWideCharStr == nullptr || cbMultiByte < 0) {
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int n = cchWideChar;
+    if (n < 0) {
+        for (n = 0; lpWideCharStr[n] != 0; ++n) {
+        }
+        ++n;
+    }
+    if (cbMultiByte != 0 && cbMultiByte < n) {
+        sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    BOOL bDefault = FALSE;
+    for (int i = 0; i < n; ++i) {
+        bool bFits = static_cast<unsigned long>(lpWideCharStr[i]) <= 0xFF;
+        bDefault |= !bFits;
+        if (cbMultiByte != 0)
+            lpMultiByteStr[i] = bFits ? static_cast<char>(lpWideCharStr[i])
+                                      : (lpDefaultChar ? *lpDefaultChar : '?');
+    }
+    if (lpUsedDefaultChar)
+        *lpUsedDefaultChar = bDefault;
+    return n;
+}
+
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
+    if (CodePage != CP_ACP || lpMultiByteStr == nullptr || cchWideChar < 0) {
+        sim::detail::SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    int n = cbMultiByte < 0 ? static_cast<int>(std::strlen(lpMultiByteStr)) + 1 : cbMultiByte;
+    if (cchWideChar != 0 && cchWideChar < n) {
+        sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    if (cchWideChar != 0)
+        for (int i = 0; i < n; ++i)
+            lpWideCharStr[i] = static_cast<unsigned char>(lpMultiByteStr[i]);
     return n;
 }
 

@@ -56,7 +56,10 @@ void ResetRegistry();
 void ResetSecurity();
 void ResetMachine(); // memory, drives, process
 void ResetFiles();   // closes what the program left open
+void ResetSync();    // named mutexes
 // CloseHandle of a file handle: true, with the call's result in *result, when hFile is one.
 bool CloseFile(HANDLE hFile, BOOL* result);
+// CloseHandle of a mutex handle: true when hObject is one (closing it cannot fail).
+bool CloseMutex(HANDLE hObject);
 
 } // namespace sim::detail

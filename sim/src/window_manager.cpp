@@ -381,6 +381,27 @@ HWND WINAPI GetFocus(void) {
     return Find(S().focus) ? S().focus : nullptr;
 }
 
+HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
+    sim::detail::LogCall(std::string("FindWindowA ") + (lpClassName ? lpClassName : "NULL") + " " +
+                         (lpWindowName ? lpWindowName : "NULL"));
+    for (const auto& [h, w] : S().windows) {
+        if (w->destroyed || (w->style & WS_CHILD))
+            continue;
+        if (lpClassName && !sim::detail::EqualNoCase(w->cls, lpClassName))
+            continue;
+        if (lpWindowName && !sim::detail::EqualNoCase(w->text, lpWindowName))
+            continue;
+        return h;
+    }
+    return nullptr;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hWnd) {
+    Window* w = Find(hWnd);
+    sim::detail::LogCall("SetForegroundWindow " + (w ? w->text : std::string("(no window)")));
+    return w ? TRUE : FALSE;
+}
+
 HWND WINAPI GetActiveWindow(void) {
     State& st = S();
     for (auto it = st.modal.rbegin(); it != st.modal.rend(); ++it) {

@@ -4,7 +4,10 @@
 
 #include "budget/MemoryBudget.h"
 #include "config/DriverConfig.h"
+#include "config/RegistryLayout.h"
+#include "config/WriterLock.h"
 #include "platform/MessageBoxes.h"
+#include "res/resource.h"
 #include "ui/HxSetupDlg.h"
 
 CHxSetupApp theApp;
@@ -52,11 +55,36 @@ BOOL ShowInstallerNotice(const char* pszCommandLine) {
     }
     return TRUE;
 }
+// The first HxSetup's window, brought to the front for the second one, which then ends.
+void ShowFirstDialog() {
+    HWND hWnd = FindWindowA("#32770", HX_MAIN_DIALOG_TITLE);
+    if (hWnd == nullptr)
+        return;
+    if (IsIconic(hWnd))
+        ShowWindow(hWnd, SW_RESTORE);
+    SetForegroundWindow(hWnd);
+}
 } // namespace
 
 BOOL CHxSetupApp::InitInstance() {
     if (!ShowInstallerNotice(m_lpCmdLine))
         return 0;
+
+    // One writer at a time: two dialogs, or a dialog and hxcfg, would each write back what they
+    // read at their start, and the later one would undo the other's choice.
+    CWriterLock lock;
+    switch (lock.TakeForDialog()) {
+    case kLockTaken:
+        break;
+    case kLockDialogOpen:
+        ShowFirstDialog();
+        return 0;
+    case kLockBusy:
+        OwnerlessMessageBox("Another program is changing the Halcyonix configuration.\nTry again "
+                            "when it has finished.",
+                            HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
+        return 0;
+    }
 
     if (!IsAdministrator()) {
         OwnerlessMessageBox("You must be an Administrator to\ninstall or reconfigure Halcyonix.",

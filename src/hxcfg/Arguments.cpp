@@ -34,6 +34,10 @@ BOOL ReadNumber(const char** ppsz, DWORD* pdw) {
     return TRUE;
 }
 
+BOOL IsHelpOption(const char* psz) {
+    return strcmp(psz, "-h") == 0 || strcmp(psz, "--help") == 0 || strcmp(psz, "/?") == 0;
+}
+
 ParseResult Fail(CText* pError, const char* pszWhat, const char* pszGiven = nullptr) {
     pError->Clear();
     pError->Add(pszWhat);
@@ -98,7 +102,7 @@ ParseResult ParseArguments(int argc, const char* const* argv, HxArgs* pArgs, CTe
     const char* pszOperand = nullptr;
     for (int i = 0; i < argc; ++i) {
         const char* psz = argv[i];
-        if (strcmp(psz, "-h") == 0 || strcmp(psz, "--help") == 0 || strcmp(psz, "/?") == 0) {
+        if (IsHelpOption(psz)) {
             pArgs->bHelp = TRUE;
         } else if (strcmp(psz, "--dry-run") == 0) {
             pArgs->bDryRun = TRUE;
@@ -107,6 +111,11 @@ ParseResult ParseArguments(int argc, const char* const* argv, HxArgs* pArgs, CTe
                 return Fail(pError, "--reg is given twice");
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return Fail(pError, "--reg needs a file name");
+            // "--reg --dry-run" lost an argument; it names no file the user meant to make.
+            const char* pszNext = argv[i + 1];
+            if (IsHelpOption(pszNext) || strcmp(pszNext, "--dry-run") == 0 ||
+                strcmp(pszNext, "--reg") == 0)
+                return Fail(pError, "--reg needs a file name, not an option", pszNext);
             pArgs->pszRegFile = argv[++i];
         } else if (psz[0] == '-' && psz[1] != '\0' && !IsDigit(psz[1])) {
             // "-1" is no option but a SIZE or a percentage below 0, which its own message names.
@@ -148,6 +157,153 @@ ParseResult ParseArguments(int argc, const char* const* argv, HxArgs* pArgs, CTe
             return Fail(pError, "one argument too many", pszOperand);
         return kParsed;
     }
+}
+
+namespace {
+BOOL IsBlank(WCHAR c) {
+    return c == L' ' || c == L'\t';
+}
+
+// Splits the command line as msvcrt's start-up code does: the program's name runs to a blank, or
+// from a quote to the next, taken whole. Then arguments part at blanks and tabs outside quotes;
+// 2n backslashes before a quote give n, and the quote opens or closes a quoted part (a doubled
+// quote inside one gives a quote); 2n+1 give n and a quote; any other backslash is itself.
+// pOut receives each argument and its NUL (no more than the line and one NUL); returns the count.
+int SplitCommandLine(LPCWSTR p, WCHAR* pOut, WCHAR** ppArgs) {
+    int n = 0;
+    ppArgs[n++] = pOut;
+    if (*p == L'"') {
+        for (++p; *p != 0 && *p != L'"'; ++p)
+            *pOut++ = *p;
+        if (*p == L'"')
+            ++p;
+    } else {
+        for (; *p != 0 && !IsBlank(*p); ++p)
+            *pOut++ = *p;
+    }
+    *pOut++ = 0;
+    for (;;) {
+        while (IsBlank(*p))
+            ++p;
+        if (*p == 0)
+            return n;
+        ppArgs[n++] = pOut;
+        BOOL bQuoted = FALSE;
+        while (*p != 0 && (bQuoted || !IsBlank(*p))) {
+            int nSlashes = 0;
+            while (*p == L'\\') {
+                ++p;
+                ++nSlashes;
+            }
+            if (*p != L'"') {
+                for (; nSlashes > 0; --nSlashes)
+                    *pOut++ = L'\\';
+                if (*p != 0 && (bQuoted || !IsBlank(*p)))
+                    *pOut++ = *p++;
+                continue;
+            }
+            for (int i = 0; i < nSlashes / 2; ++i)
+                *pOut++ = L'\\';
+            if (nSlashes % 2 != 0) {
+                *pOut++ = *p++;
+            } else if (bQuoted && p[1] == L'"') {
+                *pOut++ = *p;
+                p += 2;
+            } else {
+                bQuoted = !bQuoted;
+                ++p;
+            }
+        }
+        *pOut++ = 0;
+    }
+}
+
+// Whether pch[0..cch-1] comes back unchanged from the ANSI code page; the round trip shows both a
+// default character and a best-fit look-alike (WC_NO_BEST_FIT_CHARS, which would refuse the
+// latter, came with Windows 2000).
+BOOL SurvivesCodePage(LPCWSTR pch, int cch) {
+    if (cch == 0)
+        return TRUE;
+    char sz[16];
+    int cb = WideCharToMultiByte(CP_ACP, 0, pch, cch, sz, sizeof sz, nullptr, nullptr);
+    WCHAR wsz[8];
+    if (cb <= 0 || MultiByteToWideChar(CP_ACP, 0, sz, cb, wsz, 8) != cch)
+        return FALSE;
+    for (int i = 0; i < cch; ++i)
+        if (wsz[i] != pch[i])
+            return FALSE;
+    return TRUE;
+}
+
+// The argument in the ANSI code page, in a new buffer; nullptr, with *pError saying why, when a
+// character has no exact form there.
+char* ToAnsi(LPCWSTR psz, int nArg, CText* pError) {
+    int nChar = 0;
+    for (LPCWSTR p = psz; *p != 0; ++nChar) {
+        // A surrogate pair is one character.
+        int cch = (p[0] >= 0xD800 && p[0] < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) ? 2 : 1;
+        if (!SurvivesCodePage(p, cch)) {
+            DWORD dwCode = cch == 2 ? 0x10000 + ((p[0] - 0xD800) << 10) + (p[1] - 0xDC00)
+                                    : static_cast<DWORD>(p[0]);
+            pError->Clear();
+            pError->Add("argument ").AddDword(static_cast<DWORD>(nArg)).Add(", character ");
+            pError->AddDword(static_cast<DWORD>(nChar + 1)).Add(" (U+");
+            for (int nShift = dwCode > 0xFFFF ? 16 : 12; nShift >= 0; nShift -= 4)
+                pError->AddChar("0123456789ABCDEF"[(dwCode >> nShift) & 0xF]);
+            pError->Add(")");
+            pError->Add(" has no exact form in this system's ANSI code page, so the system would "
+                        "read another character; type the argument without it");
+            return nullptr;
+        }
+        p += cch;
+    }
+    int cb = WideCharToMultiByte(CP_ACP, 0, psz, -1, nullptr, 0, nullptr, nullptr);
+    char* pszAnsi = cb > 0 ? new char[cb] : nullptr;
+    if (pszAnsi == nullptr ||
+        WideCharToMultiByte(CP_ACP, 0, psz, -1, pszAnsi, cb, nullptr, nullptr) != cb) {
+        delete[] pszAnsi;
+        pError->Clear();
+        pError->Add("argument ").AddDword(static_cast<DWORD>(nArg)).Add(" cannot be read");
+        return nullptr;
+    }
+    return pszAnsi;
+}
+} // namespace
+
+CAnsiArguments::~CAnsiArguments() {
+    for (int i = 0; i < m_argc; ++i)
+        delete[] m_argv[i];
+    delete[] m_argv;
+}
+
+BOOL CAnsiArguments::Take(LPCWSTR pszCommandLine, CText* pError) {
+    int cch = 0;
+    while (pszCommandLine[cch] != 0)
+        ++cch;
+    WCHAR* pBuf = new WCHAR[cch + 1];
+    WCHAR** ppArgs = new WCHAR*[cch + 2];
+    int argc = pBuf && ppArgs ? SplitCommandLine(pszCommandLine, pBuf, ppArgs) : 0;
+    m_argv = argc > 0 ? new char*[argc + 1] : nullptr;
+    BOOL bTaken = m_argv != nullptr;
+    if (!bTaken) {
+        pError->Clear();
+        pError->Add("the command line cannot be read: not enough memory");
+    }
+    for (; bTaken && m_argc < argc; ++m_argc) {
+        m_argv[m_argc] = ToAnsi(ppArgs[m_argc], m_argc, pError);
+        // The program's own name is not read: any folder name will do.
+        if (m_argv[m_argc] == nullptr && m_argc == 0 && (m_argv[0] = new char[1]) != nullptr)
+            m_argv[0][0] = '\0';
+        if (m_argv[m_argc] == nullptr) {
+            bTaken = FALSE;
+            break;
+        }
+    }
+    if (m_argv != nullptr)
+        m_argv[m_argc] = nullptr;
+    delete[] ppArgs;
+    delete[] pBuf;
+    return bTaken;
 }
 
 const char* UsageText() {

@@ -26,5 +26,27 @@ enum ParseResult { kParsed, kParsedHelp, kUsageError };
 // line; nothing of the machine is looked at here.
 ParseResult ParseArguments(int argc, const char* const* argv, HxArgs* pArgs, CText* pError);
 
+// The command line as typed, in Unicode, split as the C run-time's start-up splits it and each
+// argument taken into the ANSI code page, in which the rest of hxcfg and the system's "A" calls
+// read it. An argument with a character that the code page cannot hold exactly is refused: the
+// system would hand over a look-alike (U+2215 for a backslash, a full-width digit for a digit),
+// and a path or a size that was never typed would be used.
+class CAnsiArguments {
+public:
+    CAnsiArguments() : m_argv(nullptr), m_argc(0) {}
+    ~CAnsiArguments();
+    CAnsiArguments(const CAnsiArguments&) = delete;
+    CAnsiArguments& operator=(const CAnsiArguments&) = delete;
+
+    // FALSE, with *pError saying which argument and character, when one cannot be taken.
+    BOOL Take(LPCWSTR pszCommandLine, CText* pError);
+    int Argc() const { return m_argc; }
+    char** Argv() const { return m_argv; } // argv[0] is the program's name; argv[argc] is NULL
+
+private:
+    char** m_argv;
+    int m_argc;
+};
+
 // The usage text, for -h, --help and /?.
 const char* UsageText();

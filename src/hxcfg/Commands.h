@@ -44,3 +44,6 @@ int RefuseAccess(const char* pszKey, LONG lError, BOOL bDryRun);
 
 // The entry point: argv[0] is the program's name. The host build's tests call it in-process.
 int HxcfgMain(int argc, char** argv);
+// The program's entry: the command line as typed (GetCommandLineW), refused with exit status 2
+// when an argument cannot be taken into the ANSI code page exactly, else HxcfgMain.
+int HxcfgMainW(LPCWSTR pszCommandLine);

@@ -1,4 +1,6 @@
 #include "hxcfg/Commands.h"
+
+#include "config/WriterLock.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Preflight.h"
 #include "hxcfg/RegFile.h"
@@ -143,12 +145,41 @@ int HxcfgMain(int argc, char** argv) {
         PrintOut(usage);
         return kExitDone;
     }
-    switch (args.verb) {
-    case kVerbStatus:
+    if (args.verb == kVerbStatus)
         return RunStatus();
+    // Only a run that writes the registry takes the lock: status, --dry-run and --reg read it.
+    CWriterLock lock;
+    if (!args.bDryRun && args.pszRegFile == nullptr) {
+        switch (lock.TakeForCommand()) {
+        case kLockTaken:
+            break;
+        case kLockDialogOpen:
+            // Its OK would write back the whole record as it read it at its start.
+            PrintError("HxSetup is open on this machine; close it first, then run hxcfg again");
+            return kExitRefused;
+        case kLockBusy: {
+            CText busy;
+            busy.Add("another hxcfg is changing the configuration and did not finish in ");
+            busy.AddDword(kWriterWaitMs / 1000).Add(" seconds; run hxcfg again when it has");
+            PrintError(busy.Get());
+            return kExitRefused;
+        }
+        }
+    }
+    switch (args.verb) {
     case kVerbRemove:
         return RunRemove(args);
     default:
         return RunConfigure(args, report);
     }
+}
+
+int HxcfgMainW(LPCWSTR pszCommandLine) {
+    CAnsiArguments args;
+    CText error;
+    if (!args.Take(pszCommandLine, &error)) {
+        PrintError(error.Get());
+        return kExitUsage;
+    }
+    return HxcfgMain(args.Argc(), args.Argv());
 }

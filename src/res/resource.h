@@ -5,6 +5,8 @@
 // Main dialog and its resources.
 #define IDR_MAINFRAME 128
 #define IDD_HXSETUP_DIALOG 102
+// Its title: a second HxSetup finds the first one's window by it.
+#define HX_MAIN_DIALOG_TITLE "Tarnwell Setup Utility"
 #define IDB_DRIVES 129
 
 #define IDC_DRIVE_LIST 1000

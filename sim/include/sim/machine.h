@@ -13,7 +13,8 @@
 namespace sim {
 
 // Back to a clean machine: empty HKLM, an administrator's process token and no thread token,
-// 32 MiB of memory, no drives, no faults, no recorded calls, command line "HxSetup.exe",
+// 32 MiB of memory, no drives, no named mutexes, no faults, no recorded calls,
+// command line "HxSetup.exe",
 // module file name "C:\Program Files\Halcyonix\HxSetup.exe".
 void Reset();
 
@@ -96,7 +97,20 @@ void RemoveFile(const std::string& path);
 
 // ---- process ----
 void SetCommandLine(const std::string& commandLine);
+// As typed in Unicode: GetCommandLineA gets its ANSI form, '?' for what the code page lacks.
+void SetCommandLine(const std::wstring& commandLine);
 void SetModuleFileName(const std::string& path);
+
+// ---- named mutexes ----
+// Another process creates the named mutex and holds it (owns it) until ReleaseHeldElsewhere or
+// Reset: the program's waits on it time out. The name as the program gives it: "Global\\X" and
+// "X" are two.
+void HoldElsewhere(const std::string& name);
+void ReleaseHeldElsewhere(const std::string& name);
+// Windows NT 4.0's namespace: a name beginning "Global\\" fails with ERROR_PATH_NOT_FOUND.
+void SetNoGlobalNamespace(bool none);
+// Mutex handles the program opened and has not closed.
+std::size_t OpenMutexCount();
 
 // ---- faults ----
 // The OS calls that can fail. Each counts towards the fallible-call counter below.

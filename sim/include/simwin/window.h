@@ -165,6 +165,11 @@ BOOL WINAPI IsWindowVisible(HWND hWnd);
 BOOL WINAPI IsIconic(HWND hWnd);
 
 // ---- focus and window relations ----
+// A top-level window by class (a dialog's is "#32770") and title, either compared without regard
+// to case; NULL matches any.
+HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
+// Logged with the window's title; sim has no other programs' windows to put it before.
+BOOL WINAPI SetForegroundWindow(HWND hWnd);
 HWND WINAPI SetFocus(HWND hWnd);
 HWND WINAPI GetFocus(void);
 #define GW_HWNDFIRST 0

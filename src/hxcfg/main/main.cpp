@@ -6,6 +6,8 @@ IReport& DefaultReport() {
     return ConsoleDefaultReport();
 }
 
-int main(int argc, char** argv) {
-    return HxcfgMain(argc, argv);
+// The C run-time's argv is the command line already taken through the ANSI code page, with
+// look-alikes for what it lacks; hxcfg reads the line as typed instead.
+int main(int, char**) {
+    return HxcfgMainW(GetCommandLineW());
 }

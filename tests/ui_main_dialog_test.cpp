@@ -139,6 +139,42 @@ TEST_F(MainDialogTest, OpensWithNoPickAndTheListPrepared) {
     });
 }
 
+// The dialog is centred on the work area and kept on it; one larger than the work area keeps
+// its top left corner there, so its caption and system menu stay within reach. The dialog is
+// 431 x 461 pixels: its client area of 425 x 436, a frame of 3 and a caption of 19.
+struct PlacementCase {
+    const char* name;
+    RECT workArea;
+    POINT topLeft;
+};
+
+const PlacementCase kPlacementCases[] = {
+    {"centred: margins of 592 and 278", {0, 0, 1023, 739}, {296, 139}},
+    {"centred beside a task bar at the left and top", {100, 40, 1023, 739}, {346, 159}},
+    {"exactly its size", {100, 40, 531, 501}, {100, 40}},
+    {"a pixel too small each way", {100, 40, 530, 500}, {100, 40}},
+    {"far too small", {0, 0, 400, 300}, {0, 0}},
+    {"too short only: centred across", {0, 0, 1023, 300}, {296, 0}},
+};
+
+class MainPlacementTest : public MainDialogTest,
+                          public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(MainPlacementTest, KeepsTheCaptionOnTheWorkArea) {
+    const PlacementCase& c = GetParam();
+    sim::ui::SetWorkArea(c.workArea);
+    Run(32 * kMiB, 8 * kMiB, [&](sim::ui::Dialog& d, CHxSetupDlg&) {
+        RECT r = d.WindowRect();
+        EXPECT_EQ(r.right - r.left, 431) << "the size the rows are worked out for";
+        EXPECT_EQ(r.bottom - r.top, 461) << "the size the rows are worked out for";
+        EXPECT_EQ(r.left, c.topLeft.x) << c.name;
+        EXPECT_EQ(r.top, c.topLeft.y) << c.name;
+        d.Esc();
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkAreas, MainPlacementTest, ::testing::ValuesIn(kPlacementCases));
+
 struct FiguresCase {
     DWORD total;
     DWORD usable;

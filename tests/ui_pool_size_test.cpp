@@ -227,11 +227,16 @@ TEST_P(PoolStoreTest, OkStoresTheChosenPoolSize) {
 INSTANTIATE_TEST_SUITE_P(Choices, PoolStoreTest, ::testing::ValuesIn(kStoreCases));
 
 // What the user typed is read before anything is stored. The dialog opens at 50 % of 32 MiB.
+// OK is pressed with Enter, the focus left in the box, or clicked, which gives the button the
+// focus: a rejected text hands it back to the box either way.
+enum Press { kEnter, kClickOk };
+
 struct TypedCase {
     const char* typed;
     int storedPercent; // -1: rejected, the dialog stays open
     const char* message;
     const char* textAfter;
+    Press press = kEnter;
 };
 
 const char kRangeMessage[] = "NonPaged Pool allocation must be within the range 35% and 75%";
@@ -242,10 +247,12 @@ const TypedCase kTypedCases[] = {
     {"+40", 40, nullptr, nullptr},
     {"35", 35, nullptr, nullptr},
     {"75", 75, nullptr, nullptr},
+    {"75", 75, nullptr, nullptr, kClickOk},
     {"abc", -1, "Please enter an integer.", "abc"},
     {"6O", -1, "Please enter an integer.", "6O"},
     {"", -1, "Please enter an integer.", ""},
     {"76", -1, "Please enter an integer between 0 and 75.", "76"},
+    {"76", -1, "Please enter an integer between 0 and 75.", "76", kClickOk},
     {"-1", -1, "Please enter an integer between 0 and 75.", "-1"},
     {"20", -1, kRangeMessage, "35"},
     {"0", -1, kRangeMessage, "35"},
@@ -260,7 +267,10 @@ TEST_P(PoolTypedTest, OkReadsTheBoxFirst) {
     INT_PTR result = Run(32 * kMiB, dwStored, [&](sim::ui::Dialog& d, CPoolSizeDlg&) {
         hDialog = d.hwnd();
         d.SetText(IDC_POOL_PERCENT, c.typed);
-        d.Enter();
+        if (c.press == kClickOk)
+            d.Click(IDOK);
+        else
+            d.Enter();
         if (c.storedPercent >= 0)
             return;
         ASSERT_TRUE(d.IsOpen()) << c.typed;
@@ -269,8 +279,9 @@ TEST_P(PoolTypedTest, OkReadsTheBoxFirst) {
         if (c.message == kRangeMessage) {
             ExpectButtons(d, {false, true}, c.typed); // what &Default leaves
         } else {
-            EXPECT_EQ(d.FocusId(), IDC_POOL_PERCENT) << c.typed;
-            EXPECT_TRUE(d.EditAllSelected(IDC_POOL_PERCENT)) << c.typed;
+            const char* how = c.press == kClickOk ? " (OK clicked)" : "";
+            EXPECT_EQ(d.FocusId(), IDC_POOL_PERCENT) << c.typed << how;
+            EXPECT_TRUE(d.EditAllSelected(IDC_POOL_PERCENT)) << c.typed << how;
         }
         d.Esc();
     });

@@ -127,18 +127,19 @@ Units UnitsOf(const sim::res::DialogTemplate& tmpl) {
 // owner's client area (the screen's without an owner), and kept on the work area, as the dialog
 // manager does.
 RECT PlaceDialog(const Window& dlg, const sim::res::DialogTemplate& tmpl, Units u) {
+    const RECT& area = S().workArea;
     RECT in = Insets(dlg);
     int ww = u.X(tmpl.cx) + in.left + in.right, wh = u.Y(tmpl.cy) + in.top + in.bottom;
     POINT pos{u.X(tmpl.x) - in.left, u.Y(tmpl.y) - in.top};
     if (tmpl.style & DS_CENTER) {
-        pos = POINT{(kWorkArea.right - ww) / 2, (kWorkArea.bottom - wh) / 2};
+        pos = POINT{(area.left + area.right - ww) / 2, (area.top + area.bottom - wh) / 2};
     } else if (Window* o = Find(dlg.owner); o && !(tmpl.style & DS_ABSALIGN)) {
         POINT org = ClientOrigin(*o);
         pos.x += org.x;
         pos.y += org.y;
     }
-    pos.x = std::max<LONG>(std::min<LONG>(pos.x, kWorkArea.right - ww), kWorkArea.left);
-    pos.y = std::max<LONG>(std::min<LONG>(pos.y, kWorkArea.bottom - wh), kWorkArea.top);
+    pos.x = std::max<LONG>(std::min<LONG>(pos.x, area.right - ww), area.left);
+    pos.y = std::max<LONG>(std::min<LONG>(pos.y, area.bottom - wh), area.top);
     return RECT{pos.x, pos.y, pos.x + ww, pos.y + wh};
 }
 

@@ -20,7 +20,7 @@ namespace sim::win {
 
 // Classic (non-themed) metrics of a 1024 x 768 screen with the task bar at the bottom.
 constexpr int kScreenW = 1024, kScreenH = 768;
-constexpr RECT kWorkArea{0, 0, 1024, 738};
+constexpr RECT kDefaultWorkArea{0, 0, 1024, 738};
 constexpr int kCaption = 19, kDlgFrame = 3, kSizeFrame = 4, kBorder = 1, kEdge = 2;
 constexpr int kMinimisedW = 160, kMinimisedH = 24;
 // The dialog font's base units: 8-point "MS Sans Serif" at 96 dpi averages 6 x 13 pixels; the
@@ -152,6 +152,7 @@ struct State {
     bool commonControls = false;
     bool keyShift = false, keyCtrl = false, keyAlt = false;
     std::deque<sim::ui::BoxAnswer> boxAnswers;
+    RECT workArea = kDefaultWorkArea;
 };
 
 State& S();

@@ -18,7 +18,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CYSCREEN:
         return kScreenH;
     case SM_CYFULLSCREEN:
-        return kWorkArea.bottom - kCaption;
+        return S().workArea.bottom - S().workArea.top - kCaption;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVTHUMB:
@@ -65,9 +65,9 @@ int WINAPI GetSystemMetrics(int nIndex) {
     case SM_CYMINIMIZED:
         return kMinimisedH;
     case SM_CXMAXIMIZED:
-        return kWorkArea.right + 2 * kSizeFrame;
+        return S().workArea.right - S().workArea.left + 2 * kSizeFrame;
     case SM_CYMAXIMIZED:
-        return kWorkArea.bottom + 2 * kSizeFrame;
+        return S().workArea.bottom - S().workArea.top + 2 * kSizeFrame;
     case SM_CMONITORS:
         return 1;
     default:
@@ -79,7 +79,7 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
     (void)uiParam;
     (void)fWinIni;
     if (uiAction == SPI_GETWORKAREA && pvParam) {
-        *static_cast<RECT*>(pvParam) = kWorkArea;
+        *static_cast<RECT*>(pvParam) = S().workArea;
         return TRUE;
     }
     sim::detail::SetError(ERROR_INVALID_PARAMETER);

@@ -48,4 +48,8 @@ bool CommonControlsInitialised() {
     return S().commonControls;
 }
 
+void SetWorkArea(const RECT& area) {
+    S().workArea = area;
+}
+
 } // namespace sim::ui

@@ -140,4 +140,8 @@ const std::vector<int>& DialogsRun();
 // InitCommonControls has been called.
 bool CommonControlsInitialised();
 
+// The work area that SystemParametersInfoA(SPI_GETWORKAREA) answers and dialogs are kept on,
+// until sim::Reset(); by default the 1024 x 768 screen less a task bar of 30 pixels at the bottom.
+void SetWorkArea(const RECT& area);
+
 } // namespace sim::ui

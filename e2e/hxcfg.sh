@@ -157,8 +157,8 @@ case_hxcfg_status_broken_value() {
         '  DiskSize: "67108864"'
 }
 
-# The README's removal recipe, in either order, after the pool and a RAM disk were configured:
-# nothing of the driver stays, and the pool is at its default.
+# The removal recipe of docs/hxcfg.md's batch file, in either order, after the pool and a RAM
+# disk were configured: nothing of the driver stays, and the pool is at its default.
 case_hxcfg_removal_recipe() {
     local order
     hxcfg_install || return 1

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Checks a release folder made by scripts/package (default: the one of the project's version):
 both architecture folders hold the same executables, HxSetup.exe among them, each built for its
-folder's architecture and carrying its manifest and version resource; README.txt is there;
-the zip beside the folder holds the folder's files; SHA256SUMS lists every other file and the
-zip exactly once and every checksum matches. With --cert, every executable also carries an
-Authenticode signature with a SHA-256 digest that osslsigncode verifies, trusting CERT (PEM: the
-signing certificate itself when self-signed, else the root of its chain).
+folder's architecture and carrying its manifest and version resource; README.txt and
+HXCFG.txt (hxcfg's reference) are there, as Windows text with CR LF line ends; the zip beside
+the folder holds the folder's files; SHA256SUMS lists every other file and the zip exactly once
+and every checksum matches. With --cert, every executable also carries an Authenticode signature
+with a SHA-256 digest that osslsigncode verifies, trusting CERT (PEM: the signing certificate
+itself when self-signed, else the root of its chain).
 
     scripts/check-package.py [--cert CERT] [dist/HxSetup-<version>]"""
 
@@ -48,7 +49,9 @@ def main():
         digest, name = line.split(None, 1)
         sums.setdefault(name.lstrip("*"), []).append(digest)
     exes = {arch: sorted(p.name for p in (dist / arch).glob("*.exe")) for arch in ("x86", "x64")}
-    readme = (dist / "README.txt").read_text(errors="replace") if (dist / "README.txt").exists() else ""
+    texts = {name: (dist / name).read_bytes() if (dist / name).is_file() else b""
+             for name in ("README.txt", "HXCFG.txt")}
+    readme, reference = (texts[n].decode(errors="replace") for n in ("README.txt", "HXCFG.txt"))
     zip_name = "../%s.zip" % dist.name
     packed = {}
     if (dist / zip_name).is_file():
@@ -61,6 +64,12 @@ def main():
          [True, True]),
         ("the same executables in both folders", exes["x86"], exes["x64"]),
         ("README.txt speaks of administrator rights", "Administrator" in readme, True),
+        ("HXCFG.txt gives hxcfg's commands and exit statuses, without code marks",
+         ["hxcfg status" in reference, "Exit status" in reference, "`" in reference],
+         [True, True, False]),
+        ("text files missing, or with a line not ended by CR LF",
+         [n for n, t in texts.items()
+          if not t.endswith(b"\r\n") or t.count(b"\n") != t.count(b"\r\n")], []),
         ("the zip holds the folder's files, byte for byte", packed,
          {"%s/%s" % (dist.name, f): hashlib.sha256((dist / f).read_bytes()).hexdigest()
           for f in shipped}),

@@ -82,9 +82,12 @@ def check_imports(work):
 
 
 # The release folder as scripts/package makes it, and the zip's entries in byte order: "HxSetup"
-# before "hxcfg", "README.txt" before the folders, whatever order the file system lists them in.
-FOLDER = ["x86/hxcfg.exe", "x64/hxcfg.exe", "README.txt", "x86/HxSetup.exe", "x64/HxSetup.exe"]
+# before "hxcfg", "HXCFG.txt" before "README.txt" and both before the folders, whatever order the
+# file system lists them in.
+FOLDER = ["x86/hxcfg.exe", "x64/hxcfg.exe", "README.txt", "x86/HxSetup.exe", "x64/HxSetup.exe",
+          "HXCFG.txt"]
 LISTING = [
+    "HxSetup-1.0.0/HXCFG.txt",
     "HxSetup-1.0.0/README.txt",
     "HxSetup-1.0.0/x64/HxSetup.exe",
     "HxSetup-1.0.0/x64/hxcfg.exe",

@@ -8,6 +8,7 @@
 #include "config/WriterLock.h"
 #include "platform/MessageBoxes.h"
 #include "res/resource.h"
+#include "ui/BoxReport.h"
 #include "ui/HxSetupDlg.h"
 
 CHxSetupApp theApp;
@@ -98,7 +99,7 @@ BOOL CHxSetupApp::InitInstance() {
         ~ResetOnExit() { g_pDriverConfig = nullptr; }
     } resetOnExit;
 
-    if (!config.PrepareSystem())
+    if (!config.PrepareSystem(BoxReport()))
         return 0;
     config.ReadInstalledConfig();
     m_dwStartPoolSize = config.NonPagedPoolSize;
@@ -118,7 +119,7 @@ BOOL CHxSetupApp::InitInstance() {
     dlg.m_dwUsableMemory = m_dwUsableMemory;
     dlg.m_strStatus = "Running on drive ";
     dlg.m_strStatus += config.DosDevice;
-    if (dlg.DoModal() == IDOK && !config.WriteConfig(FALSE))
+    if (dlg.DoModal() == IDOK && !config.WriteConfig(BoxReport()))
         OwnerlessMessageBox("Error writing registry!", "System registry error",
                             MB_ICONERROR | MB_OK);
     return 0;

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "config/RegistryLayout.h"
-#include "config/Report.h"
+#include "report/Report.h"
 #include "config/ValueModel.h"
 
 CDriverConfig* g_pDriverConfig = nullptr;
@@ -12,10 +12,6 @@ namespace {
 const char kMsgPoolNotAltered[] = "Warning, unable to alter NonPagedPool setting";
 const char kMsgValueNotWritten[] = "Error, unable to write Halcyonix registry value";
 } // namespace
-
-void CDriverConfig::ShowErrorBox(const char* pszText) {
-    ReportFailure(kReportStoreError, pszText);
-}
 
 void CDriverConfig::CloseKey(HKEY* phKey) {
     RegCloseKey(*phKey);
@@ -89,10 +85,10 @@ BOOL CDriverConfig::ReadInstalledConfig() {
     return bAllRead && bDosDeviceRead;
 }
 
-BOOL CDriverConfig::WriteConfig(BOOL bSkipPoolSize) {
+BOOL CDriverConfig::WriteConfig(IReport& report) {
     CRegPlan plan;
-    PlanWrite(bSkipPoolSize, &plan);
-    return plan.Apply();
+    PlanWrite(&plan);
+    return plan.Apply(report);
 }
 
 void CDriverConfig::PlanPoolSize(CRegPlan* pPlan) const {
@@ -119,9 +115,8 @@ void CDriverConfig::PlanValues(const char* pszKey, CRegPlan* pPlan) const {
     }
 }
 
-void CDriverConfig::PlanWrite(BOOL bSkipPoolSize, CRegPlan* pPlan) const {
-    if (!bSkipPoolSize)
-        PlanPoolSize(pPlan);
+void CDriverConfig::PlanWrite(CRegPlan* pPlan) const {
+    PlanPoolSize(pPlan);
 
     pPlan->OnFailure(kReportStoreError, "Error, couldn't create Halcyonix registry key");
     pPlan->CreateKey(HX_KEY_SERVICE, HX_CLASS_DRIVER_KEYS);

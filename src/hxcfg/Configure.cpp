@@ -44,15 +44,15 @@ int Refuse(const char* pszReason) {
 }
 
 // The drive list as the dialog builds it; nullptr after the one line that says why not.
-DriveEntry* ListDrives(DWORD dwBudget, const CConsoleReport& report) {
+DriveEntry* ListDrives(DWORD dwBudget, CConsoleReport& report) {
     int nBefore = report.Reported();
-    DriveEntry* pDrives = BuildCandidateDrives(dwBudget);
+    DriveEntry* pDrives = BuildCandidateDrives(dwBudget, report);
     if (pDrives == nullptr && report.Reported() == nBefore)
         PrintError("the drive list could not be built");
     return pDrives;
 }
 
-int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Choice* pChoice,
                   CText* pOut) {
     DriveEntry* pDrives = ListDrives(dwBudget, report);
     if (pDrives == nullptr)
@@ -84,7 +84,7 @@ int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, const CConsoleReport& repo
     return kExitDone;
 }
 
-int ChooseMirror(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+int ChooseMirror(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Choice* pChoice,
                  CText* pOut) {
     char szName[3] = {args.cDrive, ':', '\0'};
     DriveEntry* pDrives = ListDrives(dwBudget, report);
@@ -175,7 +175,7 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
         if (lError == ERROR_ACCESS_DENIED)
             return RefuseAccess(kPlannedKeys[i], lError, args.bDryRun);
     }
-    if (bPoolOnly ? !config.ReadPoolSize() : !config.PlanPreparation(&plan))
+    if (bPoolOnly ? !config.ReadPoolSize(report) : !config.PlanPreparation(&plan, report))
         return kExitRefused;
     if (!bPoolOnly)
         config.ReadInstalledConfig();
@@ -199,7 +199,7 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
     if (bPoolOnly)
         config.PlanPoolSize(&plan);
     else
-        config.PlanWrite(FALSE, &plan);
+        config.PlanWrite(&plan);
     nExit = DeliverUnapplied(args, out, plan);
     if (nExit >= 0)
         return nExit;

@@ -45,6 +45,26 @@ TEST_F(PrepareSystem, FreshNtSystem) {
     EXPECT_EQ(file->data, Bytes(std::string("%SystemRoot%\\System32\\Drivers\\HxVol.sys\0", 40)));
 }
 
+// hxcfg plans the preparation and applies it later, or never: the plan holds no key meanwhile.
+TEST_F(PrepareSystem, PlannedHoldsNoKeyAndEndsAsMadeAtOnce) {
+    SeedNtSystem(25501696);
+    CDriverConfig made;
+    ASSERT_TRUE(made.PrepareSystem(BoxReport()));
+    const sim::Hive expected = sim::Snapshot();
+
+    sim::Reset();
+    SeedNtSystem(25501696);
+    CDriverConfig planned;
+    CRegPlan plan;
+    ASSERT_TRUE(planned.PlanPreparation(&plan, BoxReport()));
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    EXPECT_EQ(ListNow(), MultiSz(kNtGroups));
+    ASSERT_TRUE(plan.Apply(BoxReport()));
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    EXPECT_EQ(sim::Snapshot(), expected);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
 TEST_F(PrepareSystem, SecondRunChangesNothingFurther) {
     SeedNtSystem();
     CDriverConfig first;

@@ -4,7 +4,6 @@
 
 #include "config/RegistryLayout.h"
 #include "report/Report.h"
-#include "config/ValueModel.h"
 
 CDriverConfig* g_pDriverConfig = nullptr;
 
@@ -96,23 +95,6 @@ void CDriverConfig::PlanPoolSize(CRegPlan* pPlan) const {
     pPlan->OpenKey(HX_KEY_MEMORY_MANAGEMENT);
     PlanValues(HX_KEY_MEMORY_MANAGEMENT, pPlan);
     pPlan->CloseKey();
-}
-
-// The values of one key as the model lays them out, in its order.
-void CDriverConfig::PlanValues(const char* pszKey, CRegPlan* pPlan) const {
-    for (int i = 0; i < kValueRuleCount; ++i) {
-        const ValueRule& rule = kValueRules[i];
-        if (strcmp(rule.pszKey, pszKey) != 0)
-            continue;
-        if (rule.source == kWrittenDword)
-            pPlan->SetDword(rule.pszName, this->*rule.pdwField);
-        else if (rule.source == kWrittenDosDevice)
-            pPlan->SetValue(rule.pszName, rule.dwType, DosDevice, rule.cbWritten);
-        else if (rule.source == kWrittenConstant && rule.pszWritten == nullptr)
-            pPlan->SetDword(rule.pszName, rule.dwWritten);
-        else if (rule.source == kWrittenConstant)
-            pPlan->SetValue(rule.pszName, rule.dwType, rule.pszWritten, rule.cbWritten);
-    }
 }
 
 void CDriverConfig::PlanWrite(CRegPlan* pPlan) const {

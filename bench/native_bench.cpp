@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/HxSetupApp.h"
+#include "drives/DriveEntry.h"
 #include "hx_machine.h"
 #include "res/resource.h"
 #include "ui/BoxReport.h"

@@ -148,9 +148,6 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
     return kExitDone;
 }
 
-} // namespace
-
-namespace {
 // hxcfg's own checks before preparation. The pool alone where the driver has no service key,
 // never configured or removed: preparing the system and writing the record would install the
 // driver again. A key that merely failed to open must not be taken for one that is not there.

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "app/HxSetupApp.h"
+#include "drives/DriveEntry.h"
 #include "hx_machine.h"
 #include "res/resource.h"
+#include "ui/BoxReport.h"
 
 namespace {
 
@@ -104,7 +106,7 @@ void BM_BuildDriveList26(benchmark::State& state) {
     const DWORD dwBudget = 16u << 20;
     int nEntries = 0;
     for (auto _ : state) {
-        DriveEntry* pHead = CHxSetupApp::BuildDriveList(dwBudget);
+        DriveEntry* pHead = BuildCandidateDrives(dwBudget, BoxReport());
         benchmark::DoNotOptimize(pHead);
         state.PauseTiming();
         nEntries = 0;

@@ -1,6 +1,7 @@
 // Preparing the system keys: the pool size, the service group order and the event log source.
 #include "config/DriverConfig.h"
 #include "config/ServiceGroupList.h"
+#include "ui/BoxReport.h"
 #include "hx_test_support.h"
 
 #include <cstring>
@@ -26,7 +27,7 @@ bool ListWasWritten() {
 TEST_F(PrepareSystem, FreshNtSystem) {
     SeedNtSystem(25501696);
     CDriverConfig c;
-    ASSERT_TRUE(c.PrepareSystem());
+    ASSERT_TRUE(c.PrepareSystem(BoxReport()));
     EXPECT_EQ(c.NonPagedPoolSize, 25501696u);
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
@@ -44,14 +45,34 @@ TEST_F(PrepareSystem, FreshNtSystem) {
     EXPECT_EQ(file->data, Bytes(std::string("%SystemRoot%\\System32\\Drivers\\HxVol.sys\0", 40)));
 }
 
+// hxcfg plans the preparation and applies it later, or never: the plan holds no key meanwhile.
+TEST_F(PrepareSystem, PlannedHoldsNoKeyAndEndsAsMadeAtOnce) {
+    SeedNtSystem(25501696);
+    CDriverConfig made;
+    ASSERT_TRUE(made.PrepareSystem(BoxReport()));
+    const sim::Hive expected = sim::Snapshot();
+
+    sim::Reset();
+    SeedNtSystem(25501696);
+    CDriverConfig planned;
+    CRegPlan plan;
+    ASSERT_TRUE(planned.PlanPreparation(&plan, BoxReport()));
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    EXPECT_EQ(ListNow(), MultiSz(kNtGroups));
+    ASSERT_TRUE(plan.Apply(BoxReport()));
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+    EXPECT_EQ(sim::Snapshot(), expected);
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
 TEST_F(PrepareSystem, SecondRunChangesNothingFurther) {
     SeedNtSystem();
     CDriverConfig first;
-    ASSERT_TRUE(first.PrepareSystem());
+    ASSERT_TRUE(first.PrepareSystem(BoxReport()));
     sim::Hive after = sim::Snapshot();
     sim::ClearCallLog();
     CDriverConfig second;
-    ASSERT_TRUE(second.PrepareSystem());
+    ASSERT_TRUE(second.PrepareSystem(BoxReport()));
     EXPECT_EQ(sim::Snapshot(), after);
     EXPECT_FALSE(ListWasWritten());
 }
@@ -60,7 +81,7 @@ TEST_F(PrepareSystem, PoolSizeZeroIsReadAsZero) {
     SeedNtSystem(0);
     CDriverConfig c;
     c.NonPagedPoolSize = 123;
-    ASSERT_TRUE(c.PrepareSystem());
+    ASSERT_TRUE(c.PrepareSystem(BoxReport()));
     EXPECT_EQ(c.NonPagedPoolSize, 0u);
 }
 
@@ -156,7 +177,7 @@ TEST_F(PrepareSystem, ListLengthsAroundTheWorkArea) {
         ASSERT_EQ(list.size(), c.length);
         sim::SeedValue(kGroupOrderKey, "List", REG_MULTI_SZ, list);
         CDriverConfig config;
-        EXPECT_EQ(config.PrepareSystem() != FALSE, c.ok);
+        EXPECT_EQ(config.PrepareSystem(BoxReport()) != FALSE, c.ok);
         if (c.ok) {
             EXPECT_EQ(ListNow().size(), c.length + 10);
             EXPECT_TRUE(sim::MessageBoxes().empty());
@@ -175,7 +196,7 @@ TEST_F(PrepareSystem, ListWithoutFilterIsLeftAloneAndPreparationGoesOn) {
         sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 0);
         sim::SeedMultiSz(kGroupOrderKey, "List", items);
         CDriverConfig c;
-        EXPECT_TRUE(c.PrepareSystem());
+        EXPECT_TRUE(c.PrepareSystem(BoxReport()));
         EXPECT_EQ(ListNow(), MultiSz(items));
         EXPECT_FALSE(ListWasWritten());
         EXPECT_EQ(sim::GetDword(kEventSourceKey, "TypesSupported"), 7u);
@@ -228,7 +249,7 @@ TEST_F(PrepareSystem, FailureTable) {
         SeedNtSystem();
         sim::InjectFault(c.fault);
         CDriverConfig config;
-        EXPECT_FALSE(config.PrepareSystem());
+        EXPECT_FALSE(config.PrepareSystem(BoxReport()));
         ExpectBoxes({c.box});
         EXPECT_EQ(sim::OpenKeyCount(), 0u);
         EXPECT_EQ(ListNow() != MultiSz(kNtGroups), c.listChanged);
@@ -239,7 +260,7 @@ TEST_F(PrepareSystem, MissingPoolSizeValueIsFatal) {
     sim::SeedKey(kMemoryKey);
     sim::SeedMultiSz(kGroupOrderKey, "List", kNtGroups);
     CDriverConfig c;
-    EXPECT_FALSE(c.PrepareSystem());
+    EXPECT_FALSE(c.PrepareSystem(BoxReport()));
     ExpectBoxes({ErrorBox("Fatal Error\n Unable to query session manager")});
     EXPECT_EQ(ListNow(), MultiSz(kNtGroups));
 }

@@ -1,5 +1,6 @@
 // Writing the configuration: exact bytes, types, classes, order of calls and failure paths.
 #include "config/DriverConfig.h"
+#include "ui/BoxReport.h"
 #include "hx_test_support.h"
 
 #include <cstring>
@@ -31,7 +32,7 @@ void ExpectValue(const std::string& key, const std::string& name, DWORD type,
 TEST_F(WriteConfig, DefaultsLeaveTheDriverDisabled) {
     CDriverConfig c;
     c.NonPagedPoolSize = 12083200;
-    ASSERT_TRUE(c.WriteConfig(FALSE));
+    ASSERT_TRUE(c.WriteConfig(BoxReport()));
     EXPECT_TRUE(sim::MessageBoxes().empty());
 
     ExpectValue(kMemoryKey, "NonPagedPoolSize", REG_DWORD, Dword(12083200));
@@ -51,23 +52,25 @@ TEST_F(WriteConfig, DefaultsLeaveTheDriverDisabled) {
 
 TEST_F(WriteConfig, RamDiskLayoutInOrder) {
     CDriverConfig c;
+    c.NonPagedPoolSize = 16777216;
     c.Start = 0;
     c.Drive = 0;
     c.Partition = 0;
     c.DiskSize = 8388608;
     std::memcpy(c.DosDevice, "S:\0XYZW", 8); // bytes past the text are never written
     sim::ClearCallLog();
-    ASSERT_TRUE(c.WriteConfig(TRUE));
+    ASSERT_TRUE(c.WriteConfig(BoxReport()));
     // The program hands over two bytes; like NT, the registry counts the NUL that follows them.
     ExpectValue(kParametersKey, "DosDevice", REG_SZ, Bytes(std::string("S:\0", 3)));
     ExpectValue(kParametersKey, "DiskSize", REG_DWORD, Dword(8388608));
-    EXPECT_EQ(sim::GetDword(kMemoryKey, "NonPagedPoolSize"), 12083200u); // skipped
+    EXPECT_EQ(sim::GetDword(kMemoryKey, "NonPagedPoolSize"), 16777216u);
 
     std::vector<std::string> sets;
     for (const std::string& line : sim::CallLog())
         if (line.rfind("RegSetValueExA", 0) == 0)
             sets.push_back(line.substr(line.rfind('\\') + 1));
-    const std::vector<std::string> expected = {"HxVol ErrorControl REG_DWORD 4",
+    const std::vector<std::string> expected = {"Memory Management NonPagedPoolSize REG_DWORD 4",
+                                               "HxVol ErrorControl REG_DWORD 4",
                                                "HxVol Start REG_DWORD 4",
                                                "HxVol Type REG_DWORD 4",
                                                "HxVol Group REG_SZ 10",
@@ -134,7 +137,7 @@ TEST_F(WriteConfig, FailuresStopAtTheFailingStepAndKeepWhatWasWritten) {
         SeedNtSystem();
         sim::InjectFault(c.fault);
         CDriverConfig config;
-        EXPECT_FALSE(config.WriteConfig(FALSE));
+        EXPECT_FALSE(config.WriteConfig(BoxReport()));
         ExpectBoxes({c.box});
         EXPECT_EQ(sim::OpenKeyCount(), 0u);
         for (const auto& [key, name] : c.written)

@@ -1,5 +1,6 @@
 // The candidate drive list and the numbers read from a device name.
-#include "app/HxSetupApp.h"
+#include "drives/DriveEntry.h"
+#include "ui/BoxReport.h"
 #include "hx_test_support.h"
 
 #include <cstring>
@@ -48,7 +49,7 @@ protected:
     // Builds and returns the drive names in order, "S:" last.
     std::vector<std::string> Build(DWORD budget) {
         FreeDriveList(m_pHead);
-        m_pHead = CHxSetupApp::BuildDriveList(budget);
+        m_pHead = BuildCandidateDrives(budget, BoxReport());
         std::vector<std::string> names;
         for (DriveEntry* p = m_pHead; p; p = p->pNext)
             names.push_back(p->szDriveName);

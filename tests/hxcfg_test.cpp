@@ -119,7 +119,14 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
         Commands commands;
         std::string err;
     } rows[] = {
-        {"not an administrator", [] { sim::SetToken({false}); }, both, "elevated command prompt"},
+        // The rights are asked first: the keys' own refusal would not say why.
+        {"not an administrator",
+         [&] {
+             sim::SetToken({false});
+             guard(kMemoryKey);
+             guard(kGroupOrderKey);
+         },
+         both, "you must be an administrator to configure Halcyonix; run hxcfg from an elevated"},
         {"15,999,999 bytes", [] { sim::SetTotalPhys(15999999); }, both, "at least 16000000 bytes"},
         {"no pool size",
          [] {

@@ -2,12 +2,13 @@
 
 #include <string.h>
 
-#include "budget/MemoryBudget.h"
+#include "config/ChangeStart.h"
 #include "config/DriverConfig.h"
 #include "config/RegistryLayout.h"
 #include "config/WriterLock.h"
 #include "platform/MessageBoxes.h"
 #include "res/resource.h"
+#include "ui/BoxReport.h"
 #include "ui/HxSetupDlg.h"
 
 CHxSetupApp theApp;
@@ -86,27 +87,27 @@ BOOL CHxSetupApp::InitInstance() {
         return 0;
     }
 
-    if (!IsAdministrator()) {
-        OwnerlessMessageBox("You must be an Administrator to\ninstall or reconfigure Halcyonix.",
-                            "Insufficient Privileges", MB_ICONERROR | MB_OK);
-        return 0;
-    }
-
     CDriverConfig config;
     g_pDriverConfig = &config;
     struct ResetOnExit {
         ~ResetOnExit() { g_pDriverConfig = nullptr; }
     } resetOnExit;
 
-    if (!config.PrepareSystem())
-        return 0;
-    config.ReadInstalledConfig();
+    CChangeStart start;
+    StartResult started = start.Run(kPrepareNow, &config, nullptr, BoxReport());
     m_dwStartPoolSize = config.NonPagedPoolSize;
-
-    m_memStatus.dwLength = sizeof m_memStatus;
-    GlobalMemoryStatus(&m_memStatus);
-    DWORD dwTotalPhys = TotalPhysBytes(m_memStatus);
-    if (!CalcStartupUsableMemory(dwTotalPhys, m_dwStartPoolSize, &m_dwUsableMemory)) {
+    m_memStatus = start.memStatus;
+    m_dwUsableMemory = start.dwBudget;
+    switch (started) {
+    case kStartReady:
+        break;
+    case kStartNotAdministrator:
+        OwnerlessMessageBox("You must be an Administrator to\ninstall or reconfigure Halcyonix.",
+                            "Insufficient Privileges", MB_ICONERROR | MB_OK);
+        return 0;
+    case kStartStopped:
+        return 0;
+    case kStartTooLittleMemory:
         OwnerlessMessageBox("Your system must be configured with at\nleast 16MB of RAM memory to "
                             "use Halcyonix",
                             "HxSetup: Insufficient Memory", MB_ICONERROR | MB_OK);
@@ -114,11 +115,11 @@ BOOL CHxSetupApp::InitInstance() {
     }
 
     CHxSetupDlg dlg;
-    dlg.m_dwTotalMemory = dwTotalPhys;
+    dlg.m_dwTotalMemory = start.dwTotalPhys;
     dlg.m_dwUsableMemory = m_dwUsableMemory;
     dlg.m_strStatus = "Running on drive ";
     dlg.m_strStatus += config.DosDevice;
-    if (dlg.DoModal() == IDOK && !config.WriteConfig(FALSE))
+    if (dlg.DoModal() == IDOK && !config.WriteConfig(BoxReport()))
         OwnerlessMessageBox("Error writing registry!", "System registry error",
                             MB_ICONERROR | MB_OK);
     return 0;

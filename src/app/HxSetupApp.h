@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "drives/DriveEntry.h"
 #include "platform/CWinApp.h"
 #include "rights/IsAdministrator.h"
 
@@ -15,10 +14,6 @@ public:
     BOOL InitInstance() override;
     // ID_HELP: asks the help engine for the topic of the active dialog.
     void OnHelp();
-
-    // The fixed drives that fit below the budget, then the RAM-disk entry; nullptr when the list
-    // could not be built (the failure's message, if it has one, has been shown).
-    static DriveEntry* BuildDriveList(DWORD dwUsableMemory);
 
     DWORD m_dwUsableMemory;
     DWORD m_dwStartPoolSize;

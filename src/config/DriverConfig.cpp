@@ -3,8 +3,7 @@
 #include <string.h>
 
 #include "config/RegistryLayout.h"
-#include "config/Report.h"
-#include "config/ValueModel.h"
+#include "report/Report.h"
 
 CDriverConfig* g_pDriverConfig = nullptr;
 
@@ -12,10 +11,6 @@ namespace {
 const char kMsgPoolNotAltered[] = "Warning, unable to alter NonPagedPool setting";
 const char kMsgValueNotWritten[] = "Error, unable to write Halcyonix registry value";
 } // namespace
-
-void CDriverConfig::ShowErrorBox(const char* pszText) {
-    ReportFailure(kReportStoreError, pszText);
-}
 
 void CDriverConfig::CloseKey(HKEY* phKey) {
     RegCloseKey(*phKey);
@@ -89,10 +84,10 @@ BOOL CDriverConfig::ReadInstalledConfig() {
     return bAllRead && bDosDeviceRead;
 }
 
-BOOL CDriverConfig::WriteConfig(BOOL bSkipPoolSize) {
+BOOL CDriverConfig::WriteConfig(IReport& report) {
     CRegPlan plan;
-    PlanWrite(bSkipPoolSize, &plan);
-    return plan.Apply();
+    PlanWrite(&plan);
+    return plan.Apply(report);
 }
 
 void CDriverConfig::PlanPoolSize(CRegPlan* pPlan) const {
@@ -102,26 +97,8 @@ void CDriverConfig::PlanPoolSize(CRegPlan* pPlan) const {
     pPlan->CloseKey();
 }
 
-// The values of one key as the model lays them out, in its order.
-void CDriverConfig::PlanValues(const char* pszKey, CRegPlan* pPlan) const {
-    for (int i = 0; i < kValueRuleCount; ++i) {
-        const ValueRule& rule = kValueRules[i];
-        if (strcmp(rule.pszKey, pszKey) != 0)
-            continue;
-        if (rule.source == kWrittenDword)
-            pPlan->SetDword(rule.pszName, this->*rule.pdwField);
-        else if (rule.source == kWrittenDosDevice)
-            pPlan->SetValue(rule.pszName, rule.dwType, DosDevice, rule.cbWritten);
-        else if (rule.source == kWrittenConstant && rule.pszWritten == nullptr)
-            pPlan->SetDword(rule.pszName, rule.dwWritten);
-        else if (rule.source == kWrittenConstant)
-            pPlan->SetValue(rule.pszName, rule.dwType, rule.pszWritten, rule.cbWritten);
-    }
-}
-
-void CDriverConfig::PlanWrite(BOOL bSkipPoolSize, CRegPlan* pPlan) const {
-    if (!bSkipPoolSize)
-        PlanPoolSize(pPlan);
+void CDriverConfig::PlanWrite(CRegPlan* pPlan) const {
+    PlanPoolSize(pPlan);
 
     pPlan->OnFailure(kReportStoreError, "Error, couldn't create Halcyonix registry key");
     pPlan->CreateKey(HX_KEY_SERVICE, HX_CLASS_DRIVER_KEYS);

@@ -12,21 +12,22 @@ class CDriverConfig {
 public:
     CDriverConfig();
 
-    // The preparation of the system keys, made and applied.
-    BOOL PrepareSystem();
+    // The preparation of the system keys, made and applied. Each operation that can fail says
+    // why to the sink it is handed.
+    BOOL PrepareSystem(IReport& report);
     BOOL ReadInstalledConfig();
     // The record written back, planned and applied.
-    BOOL WriteConfig(BOOL bSkipPoolSize);
+    BOOL WriteConfig(IReport& report);
 
     // Reads what preparation needs and adds its steps to the plan; FALSE, after the report that
-    // says why, when the system cannot be prepared.
-    BOOL PlanPreparation(CRegPlan* pPlan);
-    // The record's steps: the pool size unless skipped, then the driver's keys.
-    void PlanWrite(BOOL bSkipPoolSize, CRegPlan* pPlan) const;
+    // says why, when the system cannot be prepared. No key stays open.
+    BOOL PlanPreparation(CRegPlan* pPlan, IReport& report);
+    // The record's steps: the pool size, then the driver's keys.
+    void PlanWrite(CRegPlan* pPlan) const;
     // The pool size's steps only.
     void PlanPoolSize(CRegPlan* pPlan) const;
     // The pool size as the system has it, into NonPagedPoolSize; FALSE after the report.
-    BOOL ReadPoolSize();
+    BOOL ReadPoolSize(IReport& report);
     BOOL ReadDwordValue(HKEY hKey, const char* pszName, DWORD* pdwField);
 
     // The user's choice of a drive from the candidate list: the driver starts at the next boot
@@ -36,7 +37,7 @@ public:
     // when it did.
     BOOL FitRamDiskToBudget(DWORD dwUsableMemory);
 
-    // Keys, each open only inside the operation that uses it, or handed on to its plan.
+    // Keys, each open only inside the operation that uses it.
     HKEY hMemoryKey;
     HKEY hGroupOrderKey;
     HKEY hServiceKey;
@@ -61,7 +62,9 @@ public:
     LONG lOpenStatus;
 
 private:
-    BOOL PlanServiceGroupOrder(CRegPlan* pPlan);
+    // Preparation's plan; hGroupOrderKey stays open, as read, when the plan writes the list.
+    BOOL PlanSystem(CRegPlan* pPlan, IReport& report);
+    BOOL PlanServiceGroupOrder(CRegPlan* pPlan, IReport& report);
     // The values the model says this program writes into the key, from the record.
     void PlanValues(const char* pszKey, CRegPlan* pPlan) const;
     static void PlanEventSource(CRegPlan* pPlan);
@@ -70,9 +73,19 @@ private:
     BOOL OpenKey(const char* pszPath, HKEY* phKey);
     // Closes an open key and forgets its handle.
     static void CloseKey(HKEY* phKey);
-    // The configuration store's own error: a box in the dialog program.
-    static void ShowErrorBox(const char* pszText);
 };
+
+// What removal finds on the machine, read by its caller.
+struct RemovalState {
+    BOOL bService;      // the driver's service key is there
+    BOOL bEventSource;  // its event log source is there
+    const BYTE* pbList; // the service group order's List, read whole, and its type
+    DWORD cbList;
+    DWORD dwListType;
+};
+// The removal's steps: the service key and the event log source, whichever is there, and the
+// list without the driver's group where it holds it. The pool size is left alone.
+void PlanRemoval(const RemovalState& state, CRegPlan* pPlan);
 
 // What preparation reports when the driver's group would not fit the service group order's area:
 // the store's words for a failed write of the list, though no write was made. An object of its

@@ -146,12 +146,6 @@ RegStep& CRegPlan::Add(RegStepKind kind, const char* pszKey) {
     return step;
 }
 
-void CRegPlan::AdoptKey(const char* pszKey, HKEY hKey) {
-    CloseOpenKey();
-    m_hKey = hKey;
-    m_pszOpenKey = pszKey;
-}
-
 void CRegPlan::OpenKey(const char* pszKey) {
     Add(kStepOpenKey, pszKey);
     m_pszOpenKey = pszKey;
@@ -225,18 +219,29 @@ BOOL CRegPlan::Run(const RegStep& step) {
     return bDone;
 }
 
-BOOL CRegPlan::Apply() {
+BOOL CRegPlan::Apply(IReport& report, HKEY hFirstKey) {
     m_nApplied = 0;
     ForgetProgress();
+    if (hFirstKey != NULL && (m_nSteps == 0 || m_pSteps[0].kind != kStepOpenKey)) {
+        RegCloseKey(hFirstKey); // no step of this plan takes it
+        hFirstKey = NULL;
+    }
     for (int i = 0; i < m_nSteps; ++i) {
         const RegStep& step = m_pSteps[i];
-        BOOL bDone = Run(step);
+        BOOL bDone;
+        if (i == 0 && hFirstKey != NULL) {
+            m_hKey = hFirstKey;
+            m_lError = ERROR_SUCCESS;
+            bDone = TRUE;
+        } else {
+            bDone = Run(step);
+        }
         // The key is released before the failure is reported: a box may stay up for long.
         if (step.bCloses || !bDone)
             CloseOpenKey();
         if (!bDone) {
             if (step.pszFailure != nullptr)
-                ReportFailure(step.failureKind, step.pszFailure);
+                report.Report(step.failureKind, step.pszFailure);
             return FALSE;
         }
         ++m_nApplied;

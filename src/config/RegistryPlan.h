@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "config/Report.h"
+#include "report/Report.h"
 
 enum RegStepKind {
     kStepOpenKey,    // opens an existing key: the open key of the steps after it
@@ -37,9 +37,6 @@ public:
 
     // What the steps added from now on report when they fail.
     void OnFailure(ReportKind kind, const char* pszText);
-    // The plan's maker opened this key to read it: the plan starts with it open, and closes it
-    // whether or not the plan is ever applied.
-    void AdoptKey(const char* pszKey, HKEY hKey);
     void OpenKey(const char* pszKey);
     void CreateKey(const char* pszKey, const char* pszClass);
     void SetValue(const char* pszName, DWORD dwType, const void* pData, DWORD cbData);
@@ -49,8 +46,11 @@ public:
     void DeleteTree(const char* pszKey);
 
     // Runs the steps in order and stops at the first that fails, after closing the open key and
-    // reporting the step's failure. TRUE when every step succeeded.
-    BOOL Apply();
+    // reporting the step's failure to the sink. TRUE when every step succeeded. hFirstKey, when
+    // given, is the key of a first step that opens one, which its caller opened already with the
+    // step's access, to read it: the step takes it instead of opening the key again, and it is
+    // closed as that step's key would be, whatever happens.
+    BOOL Apply(IReport& report, HKEY hFirstKey = NULL);
 
     int Count() const { return m_nSteps; }
     const RegStep& Step(int i) const { return m_pSteps[i]; }
@@ -79,7 +79,7 @@ private:
     ReportKind m_failureKind;
     const char* m_pszFailure;
     const char* m_pszOpenKey; // the key the next value step sets its value in
-    HKEY m_hKey;              // open while the plan runs, or adopted before it
+    HKEY m_hKey;              // open while the plan runs only
     LONG m_lError;
     char** m_ppszDeleted; // new[]'d paths
     int m_nDeleted;

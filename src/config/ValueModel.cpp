@@ -84,3 +84,20 @@ const ValueRule* FindValueRule(const char* pszName) {
             return &kValueRules[i];
     return nullptr;
 }
+
+// The values of one key as the model lays them out, in its order.
+void CDriverConfig::PlanValues(const char* pszKey, CRegPlan* pPlan) const {
+    for (int i = 0; i < kValueRuleCount; ++i) {
+        const ValueRule& rule = kValueRules[i];
+        if (strcmp(rule.pszKey, pszKey) != 0)
+            continue;
+        if (rule.source == kWrittenDword)
+            pPlan->SetDword(rule.pszName, this->*rule.pdwField);
+        else if (rule.source == kWrittenDosDevice)
+            pPlan->SetValue(rule.pszName, rule.dwType, DosDevice, rule.cbWritten);
+        else if (rule.source == kWrittenConstant && rule.pszWritten == nullptr)
+            pPlan->SetDword(rule.pszName, rule.dwWritten);
+        else if (rule.source == kWrittenConstant)
+            pPlan->SetValue(rule.pszName, rule.dwType, rule.pszWritten, rule.cbWritten);
+    }
+}

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "report/Report.h"
+
 struct DriveEntry {
     LONGLONG llSize; // bytes; the budget for the RAM-disk entry
     DWORD dwSectorsPerCluster;
@@ -22,8 +24,8 @@ struct DriveEntry {
 
 // The fixed drives whose whole size lies below the budget, in drive-letter order, then the
 // RAM-disk entry "S:" as large as the budget; nullptr when the list could not be built (the
-// failure has been reported, where it has a message) with nothing left allocated.
-DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory);
+// failure has been reported to the sink, where it has a message) with nothing left allocated.
+DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory, IReport& report);
 
 // Frees a chain entry by entry, following pNext.
 void FreeDriveList(DriveEntry* pHead);

@@ -1,7 +1,7 @@
 #include <new>
 #include <string.h>
 
-#include "config/Report.h"
+#include "report/Report.h"
 #include "drives/DriveEntry.h"
 
 namespace {
@@ -25,10 +25,10 @@ void CopyTruncated(char* pszField, size_t cbField, const char* pszText) {
 }
 
 // Releases what was built and reports none.
-DriveEntry* Fail(DriveEntry* pHead, const char* pszMessage) {
+DriveEntry* Fail(DriveEntry* pHead, const char* pszMessage, IReport& report) {
     FreeDriveList(pHead);
     if (pszMessage != nullptr)
-        ReportFailure(kReportDriveList, pszMessage);
+        report.Report(kReportDriveList, pszMessage);
     return nullptr;
 }
 } // namespace
@@ -41,11 +41,11 @@ void FreeDriveList(DriveEntry* pHead) {
     }
 }
 
-DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
+DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory, IReport& report) {
     char szRoots[kDriveStringsLength];
     DWORD nRoots = GetLogicalDriveStringsA(kDriveStringsLength, szRoots);
     if (nRoots == 0 || nRoots >= kDriveStringsLength)
-        return Fail(nullptr, "Internal error: GetDriveLogicalStrings() failed");
+        return Fail(nullptr, "Internal error: GetDriveLogicalStrings() failed", report);
 
     DriveEntry* pHead = nullptr;
     DriveEntry** ppTail = &pHead;
@@ -56,7 +56,7 @@ DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
         DWORD dwSectorsPerCluster, dwBytesPerSector, dwClustersFree, dwClustersTotal;
         if (!GetDiskFreeSpaceA(pszRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwClustersFree,
                                &dwClustersTotal))
-            return Fail(pHead, "Internal error: GetDiskFreeSpace() failed");
+            return Fail(pHead, "Internal error: GetDiskFreeSpace() failed", report);
 
         // Exact: two 32-bit factors fit in 64 bits; a third that would carry the product past
         // 64 bits makes the drive far larger than any 32-bit budget.
@@ -69,7 +69,7 @@ DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
 
         DriveEntry* pEntry = NewEntry();
         if (pEntry == nullptr)
-            return Fail(pHead, nullptr);
+            return Fail(pHead, nullptr, report);
         *ppTail = pEntry;
         ppTail = &pEntry->pNext;
         pEntry->bHardDisk = TRUE;
@@ -82,7 +82,7 @@ DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
         char szFileSystem[kFileSystemNameLength];
         if (!GetVolumeInformationA(pszRoot, nullptr, 0, nullptr, nullptr, nullptr, szFileSystem,
                                    kFileSystemNameLength))
-            return Fail(pHead, nullptr); // no message for this one: the build just ends
+            return Fail(pHead, nullptr, report); // no message for this one: the build just ends
         szFileSystem[kFileSystemNameLength - 1] = '\0';
 
         pEntry->szDriveName[0] = pszRoot[0];
@@ -97,7 +97,7 @@ DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
             char szMessage[sizeof kPrefix + sizeof pEntry->szDriveName];
             memcpy(szMessage, kPrefix, sizeof kPrefix);
             strcat(szMessage, pEntry->szDriveName);
-            return Fail(pHead, szMessage);
+            return Fail(pHead, szMessage, report);
         }
         pEntry->szDeviceName[sizeof pEntry->szDeviceName - 1] = '\0';
         ReadDeviceNumbers(pEntry->szDeviceName, &pEntry->dwDiskNumber, &pEntry->dwPartitionNumber);
@@ -105,7 +105,7 @@ DriveEntry* BuildCandidateDrives(DWORD dwUsableMemory) {
 
     DriveEntry* pRamDisk = NewEntry();
     if (pRamDisk == nullptr)
-        return Fail(pHead, nullptr);
+        return Fail(pHead, nullptr, report);
     pRamDisk->llSize = dwUsableMemory;
     pRamDisk->bRamDisk = TRUE;
     memcpy(pRamDisk->szDriveName, "S:", 3);

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "budget/MemoryBudget.h"
+#include "config/ChangeStart.h"
 #include "config/DriverConfig.h"
 #include "config/RegistryLayout.h"
 #include "hxcfg/Commands.h"
@@ -11,7 +12,6 @@
 #include "hxcfg/MirrorDevice.h"
 #include "hxcfg/Preflight.h"
 #include "hxcfg/Registry.h"
-#include "rights/IsAdministrator.h"
 
 namespace {
 // What the user chose, once checked: applied to the record in both stages.
@@ -44,15 +44,15 @@ int Refuse(const char* pszReason) {
 }
 
 // The drive list as the dialog builds it; nullptr after the one line that says why not.
-DriveEntry* ListDrives(DWORD dwBudget, const CConsoleReport& report) {
+DriveEntry* ListDrives(DWORD dwBudget, CConsoleReport& report) {
     int nBefore = report.Reported();
-    DriveEntry* pDrives = BuildCandidateDrives(dwBudget);
+    DriveEntry* pDrives = BuildCandidateDrives(dwBudget, report);
     if (pDrives == nullptr && report.Reported() == nBefore)
         PrintError("the drive list could not be built");
     return pDrives;
 }
 
-int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Choice* pChoice,
                   CText* pOut) {
     DriveEntry* pDrives = ListDrives(dwBudget, report);
     if (pDrives == nullptr)
@@ -84,7 +84,7 @@ int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, const CConsoleReport& repo
     return kExitDone;
 }
 
-int ChooseMirror(const HxArgs& args, DWORD dwBudget, const CConsoleReport& report, Choice* pChoice,
+int ChooseMirror(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Choice* pChoice,
                  CText* pOut) {
     char szName[3] = {args.cDrive, ':', '\0'};
     DriveEntry* pDrives = ListDrives(dwBudget, report);
@@ -148,42 +148,59 @@ int ChoosePool(const HxArgs& args, DWORD dwTotalPhys, Choice* pChoice, CText* pO
     return kExitDone;
 }
 
+// hxcfg's own checks before preparation. The pool alone where the driver has no service key,
+// never configured or removed: preparing the system and writing the record would install the
+// driver again. A key that merely failed to open must not be taken for one that is not there.
+// Membership is all the rights check asks, as the dialog's does; an administrator's console that
+// is not elevated passes it and is then refused the keys that planning opens to change. Refused
+// here, that says what to do, where the store's words would not.
+class CConsoleStart final : public CChangeStart {
+public:
+    explicit CConsoleStart(const HxArgs& args) : m_args(args) {}
+
+protected:
+    BOOL CheckBeforePreparation(StartPreparation* pHow) override {
+        LONG lService = m_args.verb == kVerbPool ? KeyOpenResult(HX_KEY_SERVICE) : ERROR_SUCCESS;
+        if (lService != ERROR_SUCCESS && lService != ERROR_FILE_NOT_FOUND) {
+            PrintKeyError("cannot open", HX_KEY_SERVICE, lService);
+            return FALSE;
+        }
+        if (m_args.verb == kVerbPool && lService == ERROR_FILE_NOT_FOUND)
+            *pHow = kPreparePoolOnly;
+        static const char* const kPlannedKeys[] = {HX_KEY_MEMORY_MANAGEMENT, HX_KEY_GROUP_ORDER};
+        for (int i = 0; i < (*pHow == kPreparePoolOnly ? 1 : 2); ++i) {
+            LONG lError = ProbeKey(kPlannedKeys[i], KEY_ALL_ACCESS);
+            if (lError == ERROR_ACCESS_DENIED) {
+                RefuseAccess(kPlannedKeys[i], lError, m_args.bDryRun);
+                return FALSE;
+            }
+        }
+        return TRUE;
+    }
+
+private:
+    const HxArgs& m_args;
+};
 } // namespace
 
 int RunConfigure(const HxArgs& args, CConsoleReport& report) {
-    if (!IsAdministrator())
-        return Refuse("you must be an administrator to configure Halcyonix" HX_RUN_ELEVATED);
-
     // Stage 1: the plan. Every refusal comes here, before anything is written.
     CDriverConfig config;
     CRegPlan plan;
-    // The pool alone where the driver has no service key, never configured or removed:
-    // preparing the system and writing the record would install the driver again. A key that
-    // merely failed to open must not be taken for one that is not there.
-    LONG lService = args.verb == kVerbPool ? KeyOpenResult(HX_KEY_SERVICE) : ERROR_SUCCESS;
-    if (lService != ERROR_SUCCESS && lService != ERROR_FILE_NOT_FOUND) {
-        PrintKeyError("cannot open", HX_KEY_SERVICE, lService);
+    CConsoleStart start(args);
+    switch (start.Run(kPreparePlanned, &config, &plan, report)) {
+    case kStartReady:
+        break;
+    case kStartNotAdministrator:
+        return Refuse("you must be an administrator to configure Halcyonix" HX_RUN_ELEVATED);
+    case kStartStopped:
         return kExitRefused;
-    }
-    BOOL bPoolOnly = args.verb == kVerbPool && lService == ERROR_FILE_NOT_FOUND;
-    // Membership is all the rights check asks, as the dialog's does; an administrator's console
-    // that is not elevated passes it and is then refused the keys that planning opens to change.
-    // Refused here, that says what to do, where the store's words would not.
-    static const char* const kPlannedKeys[] = {HX_KEY_MEMORY_MANAGEMENT, HX_KEY_GROUP_ORDER};
-    for (int i = 0; i < (bPoolOnly ? 1 : 2); ++i) {
-        LONG lError = ProbeKey(kPlannedKeys[i], KEY_ALL_ACCESS);
-        if (lError == ERROR_ACCESS_DENIED)
-            return RefuseAccess(kPlannedKeys[i], lError, args.bDryRun);
-    }
-    if (bPoolOnly ? !config.ReadPoolSize() : !config.PlanPreparation(&plan))
-        return kExitRefused;
-    if (!bPoolOnly)
-        config.ReadInstalledConfig();
-
-    DWORD dwTotalPhys = TotalPhys();
-    DWORD dwBudget = 0;
-    if (!CalcStartupUsableMemory(dwTotalPhys, config.NonPagedPoolSize, &dwBudget))
+    case kStartTooLittleMemory:
         return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
+    }
+    BOOL bPoolOnly = start.How() == kPreparePoolOnly;
+    DWORD dwTotalPhys = start.dwTotalPhys;
+    DWORD dwBudget = start.dwBudget;
 
     Choice choice;
     CText out;
@@ -199,7 +216,7 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
     if (bPoolOnly)
         config.PlanPoolSize(&plan);
     else
-        config.PlanWrite(FALSE, &plan);
+        config.PlanWrite(&plan);
     nExit = DeliverUnapplied(args, out, plan);
     if (nExit >= 0)
         return nExit;

@@ -10,8 +10,7 @@ namespace {
 // run stopped carries the store's words together with what failed and the system's reason.
 class CHeldReport final : public IReport {
 public:
-    CHeldReport() : m_pPrevious(g_pReport), m_pszText(nullptr) { g_pReport = this; }
-    ~CHeldReport() { g_pReport = m_pPrevious; }
+    CHeldReport() : m_pszText(nullptr) {}
     CHeldReport(const CHeldReport&) = delete;
     CHeldReport& operator=(const CHeldReport&) = delete;
 
@@ -19,7 +18,6 @@ public:
     const char* Text() const { return m_pszText; }
 
 private:
-    IReport* m_pPrevious;
     const char* m_pszText;
 };
 
@@ -102,13 +100,9 @@ int DeliverUnapplied(const HxArgs& args, const CText& summary, const CRegPlan& p
 
 int ApplyPlan(const CText& summary, CRegPlan* pPlan) {
     PrintOut(summary);
-    BOOL bDone;
-    const char* pszStoreText;
-    {
-        CHeldReport held;
-        bDone = pPlan->Apply();
-        pszStoreText = held.Text();
-    }
+    CHeldReport held;
+    BOOL bDone = pPlan->Apply(held);
+    const char* pszStoreText = held.Text();
     CRegText written;
     RenderPlan(*pPlan, pPlan->Applied(), &written);
     if (!bDone) {

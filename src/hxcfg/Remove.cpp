@@ -1,8 +1,8 @@
 // hxcfg remove: the driver's service key with everything below it, its event log source, and its
 // group in the service group order, whatever of them is there. The pool size stays: the system
 // may have been tuned for it.
+#include "config/DriverConfig.h"
 #include "config/RegistryLayout.h"
-#include "config/ServiceGroupList.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Registry.h"
@@ -27,36 +27,21 @@ int RunRemove(const HxArgs& args) {
         PrintError("you must be an administrator to remove Halcyonix" HX_RUN_ELEVATED);
         return kExitRefused;
     }
+    RemovalState state = {};
     BYTE* pbList = nullptr;
-    DWORD cbList = 0;
-    DWORD dwListType = REG_MULTI_SZ; // written back as the type it has, whatever that is
-    LONG lError = ReadWholeList(&pbList, &cbList, &dwListType);
+    state.dwListType = REG_MULTI_SZ;
+    LONG lError = ReadWholeList(&pbList, &state.cbList, &state.dwListType);
     if (lError != ERROR_SUCCESS) {
         PrintKeyError("cannot read List of", HX_KEY_GROUP_ORDER, lError);
         return kExitRefused;
     }
-    BYTE* pbNew = new BYTE[cbList + 1];
-    DWORD cbNew = 0;
-    BOOL bListed = RemoveGroup(pbList, cbList, pbNew, &cbNew);
-    delete[] pbList;
-    // The system stores one byte more of a string that ends without its NUL when the byte after
-    // it is one; a list that ended so before keeps ending so.
-    pbNew[cbNew] = 0xFF;
-
-    CRegPlan plan;
-    BOOL bService = FALSE, bEventSource = FALSE;
+    state.pbList = pbList;
     BOOL bLookedUp =
-        LookUp(HX_KEY_SERVICE, &bService) && LookUp(HX_KEY_EVENT_SOURCE, &bEventSource);
-    if (bService)
-        plan.DeleteTree(HX_KEY_SERVICE); // its Parameters and the system's own subkeys with it
-    if (bEventSource)
-        plan.DeleteTree(HX_KEY_EVENT_SOURCE);
-    if (bListed) {
-        plan.OpenKey(HX_KEY_GROUP_ORDER);
-        plan.SetValue("List", dwListType, pbNew, cbNew);
-        plan.CloseKey();
-    }
-    delete[] pbNew;
+        LookUp(HX_KEY_SERVICE, &state.bService) && LookUp(HX_KEY_EVENT_SOURCE, &state.bEventSource);
+    CRegPlan plan;
+    if (bLookedUp)
+        PlanRemoval(state, &plan);
+    delete[] pbList;
     if (!bLookedUp)
         return kExitRefused;
 

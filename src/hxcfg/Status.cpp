@@ -179,12 +179,13 @@ struct Installed {
     // no budget or the list could not be built (the failure has been reported).
     const DriveEntry* Drives() {
         if (!m_bDrivesBuilt && bMemory)
-            m_pDrives = BuildCandidateDrives(dwBudget);
+            m_pDrives = BuildCandidateDrives(dwBudget, m_report);
         m_bDrivesBuilt = TRUE;
         return m_pDrives;
     }
 
 private:
+    CConsoleReport m_report;
     DriveEntry* m_pDrives = nullptr;
     BOOL m_bDrivesBuilt = FALSE;
 };

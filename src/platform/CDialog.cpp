@@ -3,6 +3,7 @@
 #include "platform/AfxInstance.h"
 #include "platform/CWinApp.h"
 #include "platform/DataExchange.h"
+#include "platform/MessageBoxes.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 ON_COMMAND(IDOK, CDialog::OnOK)

@@ -56,13 +56,6 @@ BOOL CWnd::IsIconic() const {
     return ::IsIconic(m_hWnd);
 }
 
-HWND AfxGetOwnerWindow() {
-    HWND hWnd = ::GetActiveWindow();
-    while (hWnd != NULL && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
-        hWnd = ::GetParent(hWnd);
-    return hWnd;
-}
-
 HWND CWnd::SetFocus() {
     return ::SetFocus(m_hWnd);
 }

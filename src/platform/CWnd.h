@@ -63,8 +63,3 @@ protected:
 private:
     BOOL m_bDefault = FALSE;
 };
-
-// The owner of a box or a modal dialog shown without a parent window: the active window, raised
-// to its top-level window (a pop-up cannot be owned by a child). NULL while no window of ours is
-// active, as before the main dialog opens.
-HWND AfxGetOwnerWindow();

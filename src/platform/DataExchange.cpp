@@ -1,10 +1,10 @@
 #include "platform/DataExchange.h"
 
-#include "platform/CDialog.h"
 #include "platform/CString.h"
+#include "platform/CWnd.h"
 #include "platform/MessageBoxes.h"
 
-CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE),
       m_hWndLastControl(NULL), m_bEditLastControl(FALSE) {}
 

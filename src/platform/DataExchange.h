@@ -4,13 +4,12 @@
 
 #include <windows.h>
 
-class CDialog;
 class CString;
 class CWnd;
 
 class CDataExchange {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate);
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
     // The control that the following exchange and validation are about.
     HWND PrepareCtrl(int nIDC);
@@ -20,7 +19,7 @@ public:
     void Fail();
 
     BOOL m_bSaveAndValidate; // TRUE: controls to members, with validation
-    CDialog* m_pDlgWnd;
+    CWnd* m_pDlgWnd;         // the dialog
     BOOL m_bFailed;
     HWND m_hWndLastControl;
     BOOL m_bEditLastControl;

@@ -1,7 +1,13 @@
 #include "platform/MessageBoxes.h"
 
 #include "platform/CWinApp.h"
-#include "platform/CWnd.h"
+
+HWND AfxGetOwnerWindow() {
+    HWND hWnd = ::GetActiveWindow();
+    while (hWnd != NULL && (::GetWindowLongPtrA(hWnd, GWL_STYLE) & WS_CHILD))
+        hWnd = ::GetParent(hWnd);
+    return hWnd;
+}
 
 int OwnerlessMessageBox(const char* pszText, const char* pszCaption, UINT nType) {
     return MessageBoxA(NULL, pszText, pszCaption, nType);

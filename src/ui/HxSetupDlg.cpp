@@ -2,12 +2,13 @@
 
 #include <string.h>
 
-#include "app/HxSetupApp.h"
 #include "budget/MemoryBudget.h"
 #include "config/DriverConfig.h"
 #include "platform/AfxInstance.h"
 #include "platform/CDC.h"
+#include "platform/CWinApp.h"
 #include "platform/DataExchange.h"
+#include "ui/BoxReport.h"
 #include "res/resource.h"
 #include "ui/PoolSizeDlg.h"
 
@@ -69,7 +70,7 @@ BOOL CHxSetupDlg::OnInitDialog() {
     m_driveList.SetImageList(&m_imageList, LVSIL_SMALL);
     m_driveList.InsertColumn(0, " Drive           Size(KB)", LVCFMT_LEFT, 172);
 
-    m_pDrives = CHxSetupApp::BuildDriveList(m_dwUsableMemory);
+    m_pDrives = BuildCandidateDrives(m_dwUsableMemory, BoxReport());
     if (m_pDrives == nullptr)
         return FALSE; // no list, no start status; Extend Pool Memory may still build one
 
@@ -150,7 +151,7 @@ void CHxSetupDlg::OnExtendPool() {
 
     // The old chain goes before the new one is built, so both never hold memory at once.
     FreeDrives();
-    m_pDrives = CHxSetupApp::BuildDriveList(m_dwUsableMemory);
+    m_pDrives = BuildCandidateDrives(m_dwUsableMemory, BoxReport());
     for (int nRow = m_driveList.GetItemCount() - 1; nRow >= 0; --nRow)
         m_driveList.DeleteItem(nRow);
     FillDriveList();

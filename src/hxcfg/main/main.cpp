@@ -1,10 +1,5 @@
 // hxcfg.exe: the console companion of HxSetup.exe.
 #include "hxcfg/Commands.h"
-#include "hxcfg/ConsoleReport.h"
-
-IReport& DefaultReport() {
-    return ConsoleDefaultReport();
-}
 
 // The C run-time's argv is the command line already taken through the ANSI code page, with
 // look-alikes for what it lacks; hxcfg reads the line as typed instead.

@@ -1,5 +1,6 @@
 // How the configuration store and the drive list tell the user why an operation failed. The
-// dialog program shows message boxes; the console companion prints one line on stderr.
+// dialog program shows message boxes; the console companion prints one line on stderr. Each
+// operation that can fail is handed the program's sink.
 #pragma once
 
 #include <windows.h>
@@ -17,11 +18,3 @@ public:
 protected:
     ~IReport() = default;
 };
-
-// Each program links its own; the store and the drive list use it unless g_pReport is set.
-IReport& DefaultReport();
-
-// Set by a program that reports in its own way for a while; null: DefaultReport().
-extern IReport* g_pReport;
-
-void ReportFailure(ReportKind kind, const char* pszText);

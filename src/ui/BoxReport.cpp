@@ -1,10 +1,10 @@
-// The dialog program reports the store's and the drive list's failures in message boxes.
+#include "ui/BoxReport.h"
+
 #include "config/RegistryLayout.h"
-#include "config/Report.h"
 #include "platform/MessageBoxes.h"
 
 namespace {
-class CBoxReport : public IReport {
+class CBoxReport final : public IReport {
 public:
     void Report(ReportKind kind, const char* pszText) override {
         switch (kind) {
@@ -24,6 +24,6 @@ public:
 CBoxReport g_boxReport;
 } // namespace
 
-IReport& DefaultReport() {
+IReport& BoxReport() {
     return g_boxReport;
 }

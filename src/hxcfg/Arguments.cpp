@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "budget/MemoryBudget.h"
+
 namespace {
 const DWORD kSaturated = 0xFFFFFFFFu;
 const DWORD kMostMiB = 4095;
@@ -62,8 +64,11 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
     if (dw == 0)
         return Fail(pError, "SIZE must be at least 1M", psz);
     // The driver holds the size in 32 bits of bytes: no machine's budget is larger.
-    if (dw > kMostMiB)
-        return Fail(pError, "SIZE must be at most 4095M", psz);
+    if (dw > kMostMiB) {
+        CText most;
+        most.Add("SIZE must be at most ").AddDword(kMostMiB).AddChar('M');
+        return Fail(pError, most.Get(), psz);
+    }
     pArgs->dwSizeMiB = dw;
     return kParsed;
 }
@@ -89,8 +94,11 @@ ParseResult ParsePool(const char* psz, HxArgs* pArgs, CText* pError) {
     DWORD dw = 0;
     if (!ReadNumber(&p, &dw) || *p != '\0')
         return Fail(pError, "the pool size is default, max or a whole percentage", psz);
-    if (dw > 75)
-        return Fail(pError, "the pool size is at most 75 %", psz);
+    if (dw > static_cast<DWORD>(kMaxPoolPercent)) {
+        CText most;
+        most.Add("the pool size is at most ").AddDword(kMaxPoolPercent).Add(" %");
+        return Fail(pError, most.Get(), psz);
+    }
     pArgs->pool = kPoolPercent;
     pArgs->nPercent = static_cast<int>(dw);
     return kParsed;
@@ -306,23 +314,25 @@ BOOL CAnsiArguments::Take(LPCWSTR pszCommandLine, CText* pError) {
     return bTaken;
 }
 
-const char* UsageText() {
-    return "Usage: hxcfg COMMAND [ARGUMENT] [--dry-run | --reg FILE]\n"
-           "\n"
-           "  status           the installed configuration, the memory budget, the drives,\n"
-           "                   and whether the disk will be built at the next start\n"
-           "  ramdisk [SIZE]   configure the RAM disk S: of SIZE (such as 64M or 1G);\n"
-           "                   the whole budget when no SIZE is given\n"
-           "  mirror X:        configure the mirror of the fixed drive X:\n"
-           "  pool default|max|N\n"
-           "                   the non-paged pool at the system's default, at 75 %, or at N %\n"
-           "  remove           remove the driver's keys, its event log source and its group\n"
-           "\n"
-           "  --dry-run        print the change as REGEDIT4 text and write nothing\n"
-           "  --reg FILE       write that text to FILE (a new file) instead of applying it\n"
-           "  -h, --help, /?   this text\n"
-           "\n"
-           "Exit status: 0 done (status: the disk will be built), 1 status, or ramdisk, mirror\n"
-           "or pool after writing, found reasons why it will not, 2 usage error, 3 refused on\n"
-           "this machine, 4 a registry write failed.\n";
+void AddUsage(CText* pOut) {
+    pOut->Add("Usage: hxcfg COMMAND [ARGUMENT] [--dry-run | --reg FILE]\n"
+              "\n"
+              "  status           the installed configuration, the memory budget, the drives,\n"
+              "                   and whether the disk will be built at the next start\n"
+              "  ramdisk [SIZE]   configure the RAM disk S: of SIZE (such as 64M or 1G);\n"
+              "                   the whole budget when no SIZE is given\n"
+              "  mirror X:        configure the mirror of the fixed drive X:\n"
+              "  pool default|max|N\n"
+              "                   the non-paged pool at the system's default, at ");
+    pOut->AddDword(kMaxPoolPercent)
+        .Add(" %, or at N %\n"
+             "  remove           remove the driver's keys, its event log source and its group\n"
+             "\n"
+             "  --dry-run        print the change as REGEDIT4 text and write nothing\n"
+             "  --reg FILE       write that text to FILE (a new file) instead of applying it\n"
+             "  -h, --help, /?   this text\n"
+             "\n"
+             "Exit status: 0 done (status: the disk will be built), 1 status, or ramdisk, mirror\n"
+             "or pool after writing, found reasons why it will not, 2 usage error, 3 refused on\n"
+             "this machine, 4 a registry write failed.\n");
 }

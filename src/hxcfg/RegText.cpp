@@ -61,35 +61,26 @@ void CRegText::AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData) {
     }
 }
 
-void CRegText::SetValue(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
-                        DWORD cbData) {
-    Heading(pszKey, FALSE);
-    AddEscaped(&m_body, pszName, strlen(pszName));
-    m_body.AddChar('=');
-    AddValueData(dwType, pbData, cbData);
-    m_body.AddChar('\n');
-    ++m_nEntries;
-}
-
-void CRegText::SetDword(const char* pszKey, const char* pszName, DWORD dwValue) {
-    BYTE ab[4] = {BYTE(dwValue), BYTE(dwValue >> 8), BYTE(dwValue >> 16), BYTE(dwValue >> 24)};
-    SetValue(pszKey, pszName, REG_DWORD, ab, sizeof ab);
-}
-
-void CRegText::CreateKey(const char* pszKey) {
-    Heading(pszKey, FALSE);
-    ++m_nEntries;
+void CRegText::AddSteps(const CRegPlan& plan, int nSteps) {
+    for (int i = 0; i < nSteps; ++i) {
+        const RegStep& step = plan.Step(i);
+        if (step.kind == kStepDeleteTree)
+            DeleteKey(step.pszKey);
+        if (step.kind == kStepOpenKey || step.kind == kStepDeleteTree)
+            continue;
+        Heading(step.pszKey, FALSE); // a key created, or left as it is when it exists
+        ++m_nEntries;
+        if (step.kind != kStepSetValue)
+            continue;
+        AddEscaped(&m_body, step.pszName, strlen(step.pszName));
+        m_body.AddChar('=');
+        AddValueData(step.dwType, step.pbData, step.cbStored);
+        m_body.AddChar('\n');
+    }
 }
 
 void CRegText::DeleteKey(const char* pszKey) {
     Heading(pszKey, TRUE);
-    ++m_nEntries;
-}
-
-void CRegText::DeleteValue(const char* pszKey, const char* pszName) {
-    Heading(pszKey, FALSE);
-    AddEscaped(&m_body, pszName, strlen(pszName));
-    m_body.Add("=-\n");
     ++m_nEntries;
 }
 

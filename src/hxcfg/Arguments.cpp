@@ -48,6 +48,14 @@ ParseResult Fail(CText* pError, const char* pszWhat, const char* pszGiven = null
     return kUsageError;
 }
 
+// "WHAT MOST UNIT: "GIVEN"".
+ParseResult FailAbove(CText* pError, const char* pszWhat, DWORD dwMost, const char* pszUnit,
+                      const char* pszGiven) {
+    CText what;
+    what.Add(pszWhat).AddDword(dwMost).Add(pszUnit);
+    return Fail(pError, what.Get(), pszGiven);
+}
+
 // SIZE: whole MiB, as "64", "64M" or "1G" (either case).
 ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
     const char* p = psz;
@@ -64,11 +72,8 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
     if (dw == 0)
         return Fail(pError, "SIZE must be at least 1M", psz);
     // The driver holds the size in 32 bits of bytes: no machine's budget is larger.
-    if (dw > kMostMiB) {
-        CText most;
-        most.Add("SIZE must be at most ").AddDword(kMostMiB).AddChar('M');
-        return Fail(pError, most.Get(), psz);
-    }
+    if (dw > kMostMiB)
+        return FailAbove(pError, "SIZE must be at most ", kMostMiB, "M", psz);
     pArgs->dwSizeMiB = dw;
     return kParsed;
 }
@@ -94,11 +99,8 @@ ParseResult ParsePool(const char* psz, HxArgs* pArgs, CText* pError) {
     DWORD dw = 0;
     if (!ReadNumber(&p, &dw) || *p != '\0')
         return Fail(pError, "the pool size is default, max or a whole percentage", psz);
-    if (dw > static_cast<DWORD>(kMaxPoolPercent)) {
-        CText most;
-        most.Add("the pool size is at most ").AddDword(kMaxPoolPercent).Add(" %");
-        return Fail(pError, most.Get(), psz);
-    }
+    if (dw > static_cast<DWORD>(kMaxPoolPercent))
+        return FailAbove(pError, "the pool size is at most ", kMaxPoolPercent, " %", psz);
     pArgs->pool = kPoolPercent;
     pArgs->nPercent = static_cast<int>(dw);
     return kParsed;

@@ -9,7 +9,7 @@
 // One value as read: its type and length also when it is longer than the bytes kept (a path,
 // up to two of the longest; any other value, 63), and a NUL after what was read whole.
 struct ShownValue {
-    BYTE ab[2 * MAX_PATH];
+    BYTE ab[2 * MAX_PATH] = {};
     DWORD cb = 0;
     DWORD dwType = REG_NONE;
     LONG lResult = ERROR_FILE_NOT_FOUND;

@@ -54,15 +54,16 @@ BOOL CheckKey(Findings* pFindings, ValueWeight weight, LONG lOpen, const char* p
 
 void AddWrongType(Findings* pFindings, const ValueRule& rule, DWORD dwType) {
     CText& line = pFindings->AddValue(rule.malformed, rule.pszName).Add("stored as ");
-    AddTypeName(&AddTypeName(&line, dwType).Add(", not "), rule.dwType).AddChar('\n');
+    AddTypeName(&line, dwType).Add(", not ");
+    AddTypeName(&line, rule.dwType).AddChar('\n');
 }
 
 // TRUE when the value is there and of a type its readers take (a path may be either kind of
-// string); a number of 4 bytes, or a text read whole of the form pfnForm accepts (any, without
-// one), described by pszForm. Else the finding that says why not. A number is judged further:
+// string); a number of 4 bytes, or a text read whole of the form pfnForm accepts (without one,
+// any path), described by pszForm. Else the finding that says why not. A number is judged further:
 // within the range its readers accept, and HxSetup's own value.
 BOOL CheckValue(Findings* pFindings, const Installed& s, const char* pszName,
-                BOOL (*pfnForm)(const char*) = nullptr, const char* pszForm = nullptr) {
+                BOOL (*pfnForm)(const char*) = nullptr, const char* pszForm = "a path") {
     const ValueRule& rule = *FindValueRule(pszName);
     const ShownValue& v = s.Value(pszName);
     if (!v.Present() && v.lResult == ERROR_FILE_NOT_FOUND) {
@@ -117,7 +118,7 @@ BOOL IsDriveName(const char* psz) {
 // Where the system looks for the driver's image, and whether it is there.
 void JudgeImage(const Installed& s, Findings* pFindings) {
     const ShownValue& v = s.Value("ImagePath");
-    if (v.Present() && !CheckValue(pFindings, s, "ImagePath", nullptr, "a path"))
+    if (v.Present() && !CheckValue(pFindings, s, "ImagePath"))
         return;
     DriverImage image;
     FindDriverImage(v.Present() ? v.Text() : nullptr, &image);

@@ -79,10 +79,9 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
 }
 
 ParseResult ParseDrive(const char* psz, HxArgs* pArgs, CText* pError) {
-    char c = UpperChar(psz[0]);
-    if (c < 'A' || c > 'Z' || psz[1] != ':' || psz[2] != '\0')
+    if (!IsDriveName(psz))
         return Fail(pError, "a drive is a letter and a colon (such as D:)", psz);
-    pArgs->cDrive = c;
+    pArgs->cDrive = UpperChar(psz[0]);
     return kParsed;
 }
 

@@ -29,14 +29,10 @@ void AddEscaped(CText* pOut, const char* pch, size_t cch) {
 } // namespace
 
 void CRegText::Heading(const char* pszKey, BOOL bDelete) {
-    if (!bDelete && strcmp(m_szKey, pszKey) == 0)
+    if (!bDelete && m_pszKey != nullptr && strcmp(m_pszKey, pszKey) == 0)
         return;
     m_body.Add(bDelete ? "\n[-" : "\n[").Add(kRoot).Add(pszKey).Add("]\n");
-    size_t n = strlen(pszKey);
-    if (bDelete || n >= sizeof m_szKey)
-        n = 0;
-    memcpy(m_szKey, pszKey, n);
-    m_szKey[n] = '\0';
+    m_pszKey = bDelete ? nullptr : pszKey;
 }
 
 void CRegText::AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData) {

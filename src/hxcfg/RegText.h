@@ -10,10 +10,10 @@
 
 class CRegText {
 public:
-    CRegText() : m_nEntries(0) { m_szKey[0] = '\0'; }
+    CRegText() : m_pszKey(nullptr), m_nEntries(0) {}
 
     // The plan's first nSteps steps, with the bytes the system will store, which a file must
-    // import; opening a key writes nothing.
+    // import; opening a key writes nothing. The plan outlives the text.
     void AddSteps(const CRegPlan& plan, int nSteps);
     void DeleteKey(const char* pszKey);
 
@@ -26,6 +26,6 @@ private:
     void AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData);
 
     CText m_body;
-    char m_szKey[256]; // the key whose heading was written last; "" after a deletion
+    const char* m_pszKey; // the key whose heading was written last; nullptr after a deletion
     int m_nEntries;
 };

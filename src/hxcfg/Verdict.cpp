@@ -110,11 +110,6 @@ BOOL IsGroupName(const char* psz) {
     return EqualNoCase(psz, HX_GROUP_NAME);
 }
 
-BOOL IsDriveName(const char* psz) {
-    char c = UpperChar(psz[0]);
-    return c >= 'A' && c <= 'Z' && psz[1] == ':' && psz[2] == '\0';
-}
-
 // Where the system looks for the driver's image, and whether it is there.
 void JudgeImage(const Installed& s, Findings* pFindings) {
     const ShownValue& v = s.Value("ImagePath");

@@ -163,7 +163,8 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
     if (!CalcStartupUsableMemory(dwTotalPhys, config.NonPagedPoolSize, &dwBudget)) {
         CText reason;
         reason.Add("the system needs at least ").AddDword(kMinTotalPhys);
-        return Refuse(reason.Add(" bytes of memory for Halcyonix"));
+        reason.Add(" bytes of memory for Halcyonix");
+        return Refuse(reason);
     }
 
     Choice choice;

@@ -1151,6 +1151,10 @@ TEST_F(Hxcfg, StatusListsEveryReasonTheDiskWillNotBeBuilt) {
          {"mirror", "D:"},
          [] { sim::SeedValue(kParametersKey, "DosDevice", REG_SZ, Bytes("Q:")); },
          {"drive Q: no longer exists"}},
+        {"mirror whose drive list cannot be built",
+         {"mirror", "D:"},
+         [] { sim::InjectFault({sim::Api::GetLogicalDriveStrings}); },
+         {"the drive list could not be built"}},
         {"mirror that no longer fits",
          {"mirror", "D:"},
          [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 6 * kMiB); }, // budget 2 MiB

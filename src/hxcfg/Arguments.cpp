@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "budget/MemoryBudget.h"
+
 namespace {
 const DWORD kSaturated = 0xFFFFFFFFu;
 const DWORD kMostMiB = 4095;
@@ -46,6 +48,14 @@ ParseResult Fail(CText* pError, const char* pszWhat, const char* pszGiven = null
     return kUsageError;
 }
 
+// "WHAT MOST UNIT: "GIVEN"".
+ParseResult FailAbove(CText* pError, const char* pszWhat, DWORD dwMost, const char* pszUnit,
+                      const char* pszGiven) {
+    CText what;
+    what.Add(pszWhat).AddDword(dwMost).Add(pszUnit);
+    return Fail(pError, what.Get(), pszGiven);
+}
+
 // SIZE: whole MiB, as "64", "64M" or "1G" (either case).
 ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
     const char* p = psz;
@@ -63,16 +73,15 @@ ParseResult ParseSize(const char* psz, HxArgs* pArgs, CText* pError) {
         return Fail(pError, "SIZE must be at least 1M", psz);
     // The driver holds the size in 32 bits of bytes: no machine's budget is larger.
     if (dw > kMostMiB)
-        return Fail(pError, "SIZE must be at most 4095M", psz);
+        return FailAbove(pError, "SIZE must be at most ", kMostMiB, "M", psz);
     pArgs->dwSizeMiB = dw;
     return kParsed;
 }
 
 ParseResult ParseDrive(const char* psz, HxArgs* pArgs, CText* pError) {
-    char c = UpperChar(psz[0]);
-    if (c < 'A' || c > 'Z' || psz[1] != ':' || psz[2] != '\0')
+    if (!IsDriveName(psz))
         return Fail(pError, "a drive is a letter and a colon (such as D:)", psz);
-    pArgs->cDrive = c;
+    pArgs->cDrive = UpperChar(psz[0]);
     return kParsed;
 }
 
@@ -89,8 +98,8 @@ ParseResult ParsePool(const char* psz, HxArgs* pArgs, CText* pError) {
     DWORD dw = 0;
     if (!ReadNumber(&p, &dw) || *p != '\0')
         return Fail(pError, "the pool size is default, max or a whole percentage", psz);
-    if (dw > 75)
-        return Fail(pError, "the pool size is at most 75 %", psz);
+    if (dw > static_cast<DWORD>(kMaxPoolPercent))
+        return FailAbove(pError, "the pool size is at most ", kMaxPoolPercent, " %", psz);
     pArgs->pool = kPoolPercent;
     pArgs->nPercent = static_cast<int>(dw);
     return kParsed;
@@ -306,23 +315,25 @@ BOOL CAnsiArguments::Take(LPCWSTR pszCommandLine, CText* pError) {
     return bTaken;
 }
 
-const char* UsageText() {
-    return "Usage: hxcfg COMMAND [ARGUMENT] [--dry-run | --reg FILE]\n"
-           "\n"
-           "  status           the installed configuration, the memory budget, the drives,\n"
-           "                   and whether the disk will be built at the next start\n"
-           "  ramdisk [SIZE]   configure the RAM disk S: of SIZE (such as 64M or 1G);\n"
-           "                   the whole budget when no SIZE is given\n"
-           "  mirror X:        configure the mirror of the fixed drive X:\n"
-           "  pool default|max|N\n"
-           "                   the non-paged pool at the system's default, at 75 %, or at N %\n"
-           "  remove           remove the driver's keys, its event log source and its group\n"
-           "\n"
-           "  --dry-run        print the change as REGEDIT4 text and write nothing\n"
-           "  --reg FILE       write that text to FILE (a new file) instead of applying it\n"
-           "  -h, --help, /?   this text\n"
-           "\n"
-           "Exit status: 0 done (status: the disk will be built), 1 status, or ramdisk, mirror\n"
-           "or pool after writing, found reasons why it will not, 2 usage error, 3 refused on\n"
-           "this machine, 4 a registry write failed.\n";
+void AddUsage(CText* pOut) {
+    pOut->Add("Usage: hxcfg COMMAND [ARGUMENT] [--dry-run | --reg FILE]\n"
+              "\n"
+              "  status           the installed configuration, the memory budget, the drives,\n"
+              "                   and whether the disk will be built at the next start\n"
+              "  ramdisk [SIZE]   configure the RAM disk S: of SIZE (such as 64M or 1G);\n"
+              "                   the whole budget when no SIZE is given\n"
+              "  mirror X:        configure the mirror of the fixed drive X:\n"
+              "  pool default|max|N\n"
+              "                   the non-paged pool at the system's default, at ");
+    pOut->AddDword(kMaxPoolPercent)
+        .Add(" %, or at N %\n"
+             "  remove           remove the driver's keys, its event log source and its group\n"
+             "\n"
+             "  --dry-run        print the change as REGEDIT4 text and write nothing\n"
+             "  --reg FILE       write that text to FILE (a new file) instead of applying it\n"
+             "  -h, --help, /?   this text\n"
+             "\n"
+             "Exit status: 0 done (status: the disk will be built), 1 status, or ramdisk, mirror\n"
+             "or pool after writing, found reasons why it will not, 2 usage error, 3 refused on\n"
+             "this machine, 4 a registry write failed.\n");
 }

@@ -49,4 +49,4 @@ private:
 };
 
 // The usage text, for -h, --help and /?.
-const char* UsageText();
+void AddUsage(CText* pOut);

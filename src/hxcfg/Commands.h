@@ -5,7 +5,6 @@
 #include "config/RegistryPlan.h"
 #include "hxcfg/Arguments.h"
 #include "hxcfg/ConsoleReport.h"
-#include "hxcfg/RegText.h"
 
 enum HxExit {
     kExitDone = 0, // done; for status and a configuring command, the disk will be built
@@ -28,8 +27,6 @@ int PrintVerdict();
 int RunConfigure(const HxArgs& args, CConsoleReport& report);
 int RunRemove(const HxArgs& args);
 
-// The plan's first nSteps steps as REGEDIT4 entries.
-void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText);
 // The end of a writing command's first stage, the plan made: --reg FILE writes the change to a
 // new file; otherwise each key of the plan is opened as applying it will (a refusal ends the
 // command), and --dry-run then prints the summary and the change. Returns the exit status then,

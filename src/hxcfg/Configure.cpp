@@ -1,15 +1,13 @@
 // hxcfg ramdisk, mirror and pool: the dialog's choices without the dialog. The whole change is
 // planned and checked first, before anything is written, by the dialog's own operations; then the
 // plan is applied, so the registry ends exactly as the dialog would leave it.
-#include <string.h>
-
 #include "budget/MemoryBudget.h"
 #include "config/ChangeStart.h"
 #include "config/DriverConfig.h"
 #include "config/RegistryLayout.h"
 #include "hxcfg/Commands.h"
 #include "hxcfg/Console.h"
-#include "hxcfg/MirrorDevice.h"
+#include "hxcfg/MirrorDrive.h"
 #include "hxcfg/Preflight.h"
 #include "hxcfg/Registry.h"
 
@@ -86,36 +84,16 @@ int ChooseRamDisk(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Ch
 
 int ChooseMirror(const HxArgs& args, DWORD dwBudget, CConsoleReport& report, Choice* pChoice,
                  CText* pOut) {
-    char szName[3] = {args.cDrive, ':', '\0'};
     DriveEntry* pDrives = ListDrives(dwBudget, report);
     if (pDrives == nullptr)
         return kExitRefused;
-    for (const DriveEntry* p = pDrives; p != nullptr && !pChoice->bDrive; p = p->pNext) {
-        if (p->bHardDisk && strcmp(p->szDriveName, szName) == 0) {
-            pChoice->bDrive = TRUE;
-            pChoice->entry = *p;
-            pChoice->entry.pNext = nullptr;
-        }
-    }
-    FreeDriveList(pDrives);
-    if (!pChoice->bDrive) {
-        // Why the dialog would not list it.
-        char szRoot[4] = {args.cDrive, ':', '\\', '\0'};
-        UINT nType = GetDriveTypeA(szRoot);
-        CText reason;
-        reason.Add("drive ").Add(szName);
-        if (nType == DRIVE_NO_ROOT_DIR || nType == DRIVE_UNKNOWN)
-            reason.Add(" is not present");
-        else if (nType != DRIVE_FIXED)
-            reason.Add(" is not a fixed drive");
-        else
-            reason.Add(" is too large for the budget of ").AddDword(dwBudget).Add(" bytes");
-        return Refuse(reason);
-    }
     CText reason;
-    if (!CheckMirrorDevice(pChoice->entry, &reason))
+    pChoice->bDrive =
+        CheckMirrorDrive(args.cDrive, pDrives, dwBudget, FALSE, &pChoice->entry, &reason);
+    FreeDriveList(pDrives);
+    if (!pChoice->bDrive)
         return Refuse(reason);
-    pOut->Add("Mirror of drive ").Add(szName).Add(", disk ");
+    pOut->Add("Mirror of drive ").Add(pChoice->entry.szDriveName).Add(", disk ");
     pOut->AddDword(pChoice->entry.dwDiskNumber).Add(" partition ");
     pOut->AddDword(pChoice->entry.dwPartitionNumber).AddChar('\n');
     return kExitDone;
@@ -195,8 +173,12 @@ int RunConfigure(const HxArgs& args, CConsoleReport& report) {
         return Refuse("you must be an administrator to configure Halcyonix" HX_RUN_ELEVATED);
     case kStartStopped:
         return kExitRefused;
-    case kStartTooLittleMemory:
-        return Refuse("the system needs at least 16000000 bytes of memory for Halcyonix");
+    case kStartTooLittleMemory: {
+        CText reason;
+        reason.Add("the system needs at least ").AddDword(kMinTotalPhys);
+        reason.Add(" bytes of memory for Halcyonix");
+        return Refuse(reason);
+    }
     }
     BOOL bPoolOnly = start.How() == kPreparePoolOnly;
     DWORD dwTotalPhys = start.dwTotalPhys;

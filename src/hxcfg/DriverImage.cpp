@@ -10,16 +10,6 @@ const char kDefaultImage[] = "System32\\drivers\\HxVol.sys";
 const char kSystemRootPrefix[] = "\\SystemRoot\\";
 const char kDosDevicesPrefix[] = "\\??\\";
 
-// TRUE when psz begins with pszPrefix, letters in any case; *ppszRest is what follows.
-BOOL StartsWith(const char* psz, const char* pszPrefix, const char** ppszRest) {
-    size_t n = 0;
-    for (; pszPrefix[n] != '\0'; ++n)
-        if (UpperChar(psz[n]) != UpperChar(pszPrefix[n]))
-            return FALSE;
-    *ppszRest = psz + n;
-    return TRUE;
-}
-
 BOOL IsFolder(const char* pszPath) {
     DWORD dw = GetFileAttributesA(pszPath);
     return dw != INVALID_FILE_ATTRIBUTES && (dw & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -55,22 +45,22 @@ void FindDriverImage(const char* pszImagePath, DriverImage* pImage) {
     // without the \SystemRoot\ prefix), or a drive's path behind \??\, the NT name of the DOS
     // drive letters. Any other path beginning with a backslash names an NT device directly.
     const char* pszRelative = kDefaultImage;
-    const char* pszRest = nullptr;
-    BOOL bFits;
-    if (pszImagePath != nullptr && StartsWith(pszImagePath, kSystemRootPrefix, &pszRest)) {
-        pszRelative = pszRest;
-    } else if (pszImagePath != nullptr && StartsWith(pszImagePath, kDosDevicesPrefix, &pszRest)) {
-        pszRelative = nullptr;
-    } else if (pszImagePath != nullptr && pszImagePath[0] == '\\') {
-        Join(pImage->szPath, sizeof pImage->szPath, pszImagePath, "");
-        pImage->state = kImageOtherForm;
-        return;
-    } else if (pszImagePath != nullptr) {
-        pszRelative = pszImagePath;
+    const char* pszDrivePath = nullptr;
+    if (pszImagePath != nullptr) {
+        const char* pszRest = AfterPrefix(pszImagePath, kSystemRootPrefix);
+        pszDrivePath = AfterPrefix(pszImagePath, kDosDevicesPrefix);
+        if (pszImagePath[0] == '\\' && pszRest == nullptr && pszDrivePath == nullptr) {
+            Join(pImage->szPath, sizeof pImage->szPath, pszImagePath, "");
+            pImage->state = kImageOtherForm;
+            return;
+        }
+        pszRelative = pszRest != nullptr        ? pszRest
+                      : pszDrivePath == nullptr ? pszImagePath
+                                                : nullptr;
     }
-    bFits = pszRelative != nullptr
-                ? Join(pImage->szPath, sizeof pImage->szPath, szRoot, pszRelative)
-                : Join(pImage->szPath, sizeof pImage->szPath, pszRest, "");
+    BOOL bFits = pszRelative != nullptr
+                     ? Join(pImage->szPath, sizeof pImage->szPath, szRoot, pszRelative)
+                     : Join(pImage->szPath, sizeof pImage->szPath, pszDrivePath, "");
     if (!bFits) {
         pImage->lError = ERROR_FILENAME_EXCED_RANGE;
         return;
@@ -81,9 +71,10 @@ void FindDriverImage(const char* pszImagePath, DriverImage* pImage) {
     char szCheck[sizeof pImage->szPath + 16];
     const char* pszCheck = pImage->szPath;
     char szNative[MAX_PATH + 16];
-    if (pszRelative != nullptr && StartsWith(pszRelative, "System32\\", &pszRest) &&
-        Join(szNative, sizeof szNative, szRoot, "Sysnative") && IsFolder(szNative) &&
-        Join(szCheck, sizeof szCheck, szNative, pszRest - 1)) {
+    const char* pszInSystem32 =
+        pszRelative != nullptr ? AfterPrefix(pszRelative, "System32\\") : nullptr;
+    if (pszInSystem32 != nullptr && Join(szNative, sizeof szNative, szRoot, "Sysnative") &&
+        IsFolder(szNative) && Join(szCheck, sizeof szCheck, szNative, pszInSystem32 - 1)) {
         pszCheck = szCheck;
     }
     DWORD dwAttributes = GetFileAttributesA(pszCheck);

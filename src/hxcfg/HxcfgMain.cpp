@@ -3,7 +3,7 @@
 #include "config/WriterLock.h"
 #include "hxcfg/Console.h"
 #include "hxcfg/Preflight.h"
-#include "hxcfg/RegFile.h"
+#include "hxcfg/RegText.h"
 
 namespace {
 // Holds what the store reports while the plan is applied, so that the one line that says why the
@@ -59,28 +59,9 @@ int RefuseAccess(const char* pszKey, LONG lError, BOOL bDryRun) {
     return kExitRefused;
 }
 
-void RenderPlan(const CRegPlan& plan, int nSteps, CRegText* pText) {
-    for (int i = 0; i < nSteps; ++i) {
-        const RegStep& step = plan.Step(i);
-        switch (step.kind) {
-        case kStepOpenKey: // opening writes nothing
-            break;
-        case kStepCreateKey:
-            pText->CreateKey(step.pszKey);
-            break;
-        case kStepSetValue: // the bytes the system will store, which a file must import
-            pText->SetValue(step.pszKey, step.pszName, step.dwType, step.pbData, step.cbStored);
-            break;
-        case kStepDeleteTree:
-            pText->DeleteKey(step.pszKey);
-            break;
-        }
-    }
-}
-
 int DeliverUnapplied(const HxArgs& args, const CText& summary, const CRegPlan& plan) {
     CRegText change;
-    RenderPlan(plan, plan.Count(), &change);
+    change.AddSteps(plan, plan.Count());
     CText text;
     change.Render(&text);
     // A file may be meant for other machines: this one's permissions are not asked.
@@ -104,7 +85,7 @@ int ApplyPlan(const CText& summary, CRegPlan* pPlan) {
     BOOL bDone = pPlan->Apply(held);
     const char* pszStoreText = held.Text();
     CRegText written;
-    RenderPlan(*pPlan, pPlan->Applied(), &written);
+    written.AddSteps(*pPlan, pPlan->Applied());
     if (!bDone) {
         // The subkeys of a tree that its deletion took before it stopped.
         for (int i = 0; i < pPlan->DeletedCount(); ++i)
@@ -135,7 +116,7 @@ int HxcfgMain(int argc, char** argv) {
     }
     if (parsed == kParsedHelp) {
         CText usage;
-        usage.Add(UsageText());
+        AddUsage(&usage);
         PrintOut(usage);
         return kExitDone;
     }

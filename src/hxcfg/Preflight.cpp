@@ -47,14 +47,6 @@ LONG ProbeCreate(const char* pszKey, CText* pKey) {
 }
 } // namespace
 
-LONG ProbeKey(const char* pszKey, REGSAM samDesired) {
-    HKEY hKey = NULL;
-    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, samDesired, &hKey);
-    if (lError == ERROR_SUCCESS)
-        RegCloseKey(hKey);
-    return lError;
-}
-
 LONG ProbePlan(const CRegPlan& plan, CText* pKey) {
     const char* pszOpened = nullptr; // the key the value steps that follow are set in
     for (int i = 0; i < plan.Count(); ++i) {

@@ -4,10 +4,8 @@
 #pragma once
 
 #include "config/RegistryPlan.h"
+#include "hxcfg/Registry.h"
 #include "hxcfg/Text.h"
-
-// The result of opening the key with that access (ERROR_FILE_NOT_FOUND when it is not there).
-LONG ProbeKey(const char* pszKey, REGSAM samDesired);
 
 // Every key of the plan, in its order: a key it opens or creates, with the access the plan asks
 // for it; for a key still to be created, its nearest existing parent, with the right to create

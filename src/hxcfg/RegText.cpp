@@ -29,14 +29,10 @@ void AddEscaped(CText* pOut, const char* pch, size_t cch) {
 } // namespace
 
 void CRegText::Heading(const char* pszKey, BOOL bDelete) {
-    if (!bDelete && strcmp(m_szKey, pszKey) == 0)
+    if (!bDelete && m_pszKey != nullptr && strcmp(m_pszKey, pszKey) == 0)
         return;
     m_body.Add(bDelete ? "\n[-" : "\n[").Add(kRoot).Add(pszKey).Add("]\n");
-    size_t n = strlen(pszKey);
-    if (bDelete || n >= sizeof m_szKey)
-        n = 0;
-    memcpy(m_szKey, pszKey, n);
-    m_szKey[n] = '\0';
+    m_pszKey = bDelete ? nullptr : pszKey;
 }
 
 void CRegText::AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData) {
@@ -61,35 +57,26 @@ void CRegText::AddValueData(DWORD dwType, const BYTE* pbData, DWORD cbData) {
     }
 }
 
-void CRegText::SetValue(const char* pszKey, const char* pszName, DWORD dwType, const BYTE* pbData,
-                        DWORD cbData) {
-    Heading(pszKey, FALSE);
-    AddEscaped(&m_body, pszName, strlen(pszName));
-    m_body.AddChar('=');
-    AddValueData(dwType, pbData, cbData);
-    m_body.AddChar('\n');
-    ++m_nEntries;
-}
-
-void CRegText::SetDword(const char* pszKey, const char* pszName, DWORD dwValue) {
-    BYTE ab[4] = {BYTE(dwValue), BYTE(dwValue >> 8), BYTE(dwValue >> 16), BYTE(dwValue >> 24)};
-    SetValue(pszKey, pszName, REG_DWORD, ab, sizeof ab);
-}
-
-void CRegText::CreateKey(const char* pszKey) {
-    Heading(pszKey, FALSE);
-    ++m_nEntries;
+void CRegText::AddSteps(const CRegPlan& plan, int nSteps) {
+    for (int i = 0; i < nSteps; ++i) {
+        const RegStep& step = plan.Step(i);
+        if (step.kind == kStepDeleteTree)
+            DeleteKey(step.pszKey);
+        if (step.kind == kStepOpenKey || step.kind == kStepDeleteTree)
+            continue;
+        Heading(step.pszKey, FALSE); // a key created, or left as it is when it exists
+        ++m_nEntries;
+        if (step.kind != kStepSetValue)
+            continue;
+        AddEscaped(&m_body, step.pszName, strlen(step.pszName));
+        m_body.AddChar('=');
+        AddValueData(step.dwType, step.pbData, step.cbStored);
+        m_body.AddChar('\n');
+    }
 }
 
 void CRegText::DeleteKey(const char* pszKey) {
     Heading(pszKey, TRUE);
-    ++m_nEntries;
-}
-
-void CRegText::DeleteValue(const char* pszKey, const char* pszName) {
-    Heading(pszKey, FALSE);
-    AddEscaped(&m_body, pszName, strlen(pszName));
-    m_body.Add("=-\n");
     ++m_nEntries;
 }
 

@@ -24,16 +24,12 @@ BOOL ReadDword(const char* pszKey, const char* pszName, DWORD* pdwValue) {
     return TRUE;
 }
 
-LONG KeyOpenResult(const char* pszKey) {
+LONG ProbeKey(const char* pszKey, REGSAM samDesired) {
     HKEY hKey = NULL;
-    LONG lResult = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, KEY_READ, &hKey);
-    if (lResult == ERROR_SUCCESS)
+    LONG lError = RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, samDesired, &hKey);
+    if (lError == ERROR_SUCCESS)
         RegCloseKey(hKey);
-    return lResult;
-}
-
-BOOL KeyPresent(const char* pszKey) {
-    return KeyOpenResult(pszKey) == ERROR_SUCCESS;
+    return lError;
 }
 
 DWORD TotalPhys() {

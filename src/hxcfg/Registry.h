@@ -1,5 +1,5 @@
-// hxcfg's own registry reads and machine figures. Every read opens its key for reading only and
-// closes it before it returns, so status needs no administrator rights and holds nothing.
+// hxcfg's own registry reads and machine figures. Every read opens its key and closes it before it
+// returns; status opens keys for reading only, so it needs no administrator rights.
 #pragma once
 
 #include <windows.h>
@@ -9,9 +9,12 @@ LONG ReadValue(const char* pszKey, const char* pszName, DWORD* pdwType, BYTE* pb
                DWORD* pcbData);
 // A value of at most 4 bytes, taken byte for byte as the store does.
 BOOL ReadDword(const char* pszKey, const char* pszName, DWORD* pdwValue);
-BOOL KeyPresent(const char* pszKey);
-// The result of opening the key for reading: ERROR_FILE_NOT_FOUND when it is not there.
-LONG KeyOpenResult(const char* pszKey);
+// The result of opening the key with that access, which is closed again: ERROR_FILE_NOT_FOUND
+// when it is not there.
+LONG ProbeKey(const char* pszKey, REGSAM samDesired);
+inline LONG KeyOpenResult(const char* pszKey) {
+    return ProbeKey(pszKey, KEY_READ);
+}
 
 // Total physical memory as the dialog counts it.
 DWORD TotalPhys();

@@ -80,9 +80,19 @@ char UpperChar(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+const char* AfterPrefix(const char* psz, const char* pszPrefix) {
+    for (; *pszPrefix != '\0'; ++psz, ++pszPrefix)
+        if (UpperChar(*psz) != UpperChar(*pszPrefix))
+            return nullptr;
+    return psz;
+}
+
 BOOL EqualNoCase(const char* psz1, const char* psz2) {
-    for (; UpperChar(*psz1) == UpperChar(*psz2); ++psz1, ++psz2)
-        if (*psz1 == '\0')
-            return TRUE;
-    return FALSE;
+    const char* pszRest = AfterPrefix(psz1, psz2);
+    return pszRest != nullptr && *pszRest == '\0';
+}
+
+BOOL IsDriveName(const char* psz) {
+    char c = UpperChar(psz[0]);
+    return c >= 'A' && c <= 'Z' && psz[1] == ':' && psz[2] == '\0';
 }

@@ -42,6 +42,10 @@ private:
     size_t m_cchAlloc;
 };
 
-// ASCII letters in either case, as Windows compares command words, group and device names.
+// ASCII letters in either case, as Windows compares command words, group, device and path names.
 char UpperChar(char c);
 BOOL EqualNoCase(const char* psz1, const char* psz2);
+// What follows pszPrefix in psz, letters in any case; nullptr when psz does not begin with it.
+const char* AfterPrefix(const char* psz, const char* pszPrefix);
+// A letter and a colon, such as "D:" or "d:".
+BOOL IsDriveName(const char* psz);

@@ -25,9 +25,9 @@ CC = "i686-w64-mingw32-gcc-posix"
 
 
 def load(name):
-    spec = importlib.util.spec_from_file_location(name.replace("-", "_"), ROOT / "scripts" / name)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(name.replace("-", "_"), ROOT / "scripts" / name)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 

@@ -28,17 +28,6 @@ TEST_F(SimSecurity, SidHasTheRealBinaryLayout) {
     EXPECT_EQ(FreeSid(sid), nullptr);
 }
 
-#if HXT_SIM // sim's accounting of SIDs; a second free corrupts a real heap
-TEST_F(SimSecurity, SidsAreCountedAndASecondFreeIsAMisuse) {
-    PSID sid = AdminSid();
-    EXPECT_EQ(sim::LiveSidCount(), 1u);
-    EXPECT_EQ(FreeSid(sid), nullptr);
-    EXPECT_EQ(sim::LiveSidCount(), 0u);
-    EXPECT_EQ(FreeSid(sid), sid) << "a second free fails";
-    EXPECT_EQ(sim::Misuses().size(), 1u);
-}
-#endif
-
 TEST_F(SimSecurity, TokenGroupsSizeProtocol) {
     HANDLE token = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
@@ -152,49 +141,5 @@ TEST_F(SimSecurity, LocalAllocCountsAndFills) {
     EXPECT_TRUE(sim::Misuses().empty());
 #endif
 }
-
-#if HXT_SIM // fault injection is sim's test API
-TEST_F(SimSecurity, EveryCallCanBeFailed) {
-    struct Case {
-        sim::Api api;
-        BOOL (*call)();
-    } cases[] = {
-        {sim::Api::OpenThreadToken,
-         [] {
-             HANDLE t;
-             sim::SetToken({true, true, false, true, true});
-             return OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &t);
-         }},
-        {sim::Api::OpenProcessToken,
-         [] {
-             HANDLE t;
-             return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
-         }},
-        {sim::Api::GetTokenInformation,
-         [] {
-             HANDLE t;
-             OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
-             BYTE b[256];
-             DWORD n;
-             return GetTokenInformation(t, TokenGroups, b, 256, &n);
-         }},
-        {sim::Api::AllocateAndInitializeSid,
-         [] {
-             SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-             PSID s;
-             return AllocateAndInitializeSid(&nt, 2, 32, 544, 0, 0, 0, 0, 0, 0, &s);
-         }},
-        {sim::Api::LocalAlloc, [] { return LocalAlloc(LPTR, 8) != nullptr ? TRUE : FALSE; }},
-    };
-    for (const Case& c : cases) {
-        sim::Reset();
-        sim::InjectFault({c.api, 0, "", "", ERROR_NOT_ENOUGH_MEMORY});
-        sim::ClearLastError();
-        EXPECT_FALSE(c.call());
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-    }
-}
-
-#endif
 
 } // namespace

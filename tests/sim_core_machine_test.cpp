@@ -110,19 +110,26 @@ TEST_F(SimMachine, DosDeviceSizeProtocol) {
     }
 }
 
-#if HXT_SIM // the drive list sim was given
 TEST_F(SimMachine, LogicalDriveStrings) {
-    char buf[16];
+    char buf[512];
     std::memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(GetLogicalDriveStringsA(8, buf), 9u) << "too small: size needed with final NUL";
-    EXPECT_EQ(buf[0], 'x') << "and nothing written";
-    EXPECT_EQ(GetLogicalDriveStringsA(9, buf), 8u);
-    EXPECT_EQ(std::string(buf, 9), std::string("C:\\\0E:\\\0\0", 9));
+    const DWORD n = GetLogicalDriveStringsA(sizeof buf, buf);
+    ASSERT_GT(n, 0u);
+    // Each entry is a root, "X:\\", and the fixed drive C: is one of them.
+    bool sawC = false;
+    for (const char* p = buf; *p; p += std::strlen(p) + 1) {
+        EXPECT_EQ(std::strlen(p), 3u) << p;
+        EXPECT_STREQ(p + 1, ":\\");
+        sawC = sawC || p[0] == 'C';
+    }
+    EXPECT_TRUE(sawC);
+#if HXT_SIM // the drive list sim was given, and a machine without drives, only sim can make
+    EXPECT_EQ(std::string(buf, n + 1), std::string("C:\\\0E:\\\0\0", 9));
     sim::Reset();
     EXPECT_EQ(GetLogicalDriveStringsA(sizeof buf, buf), 0u);
     EXPECT_EQ(buf[0], '\0');
-}
 #endif
+}
 
 TEST_F(SimMachine, DriveTypes) {
     const struct {
@@ -250,13 +257,17 @@ TEST_F(SimMachine, MemoryStatus) {
 #endif
 }
 
-#if HXT_SIM // the command line sim was given
 TEST_F(SimMachine, CommandLine) {
-    EXPECT_STREQ(GetCommandLineA(), "HxSetup.exe");
+    const char* line = GetCommandLineA();
+    ASSERT_NE(line, nullptr);
+    EXPECT_NE(line[0], '\0') << "it names the program at least";
+    EXPECT_EQ(GetCommandLineA(), line) << "the same buffer each time";
+#if HXT_SIM // the command line sim was given
+    EXPECT_STREQ(line, "HxSetup.exe");
     sim::SetCommandLine("\"C:\\x\\HxSetup.exe\" Wrong OS");
     EXPECT_STREQ(GetCommandLineA(), "\"C:\\x\\HxSetup.exe\" Wrong OS");
-}
 #endif
+}
 
 // Named mutexes as the writers' lock uses them: "Global\\" names the machine's namespace, apart
 // from the program's session's; a second create opens the object; a wait by the owner takes it

@@ -235,20 +235,6 @@ TEST_F(SimRegistry, NamesAreCaseInsensitiveAndKeepFirstCase) {
     EXPECT_EQ(stored->data, (std::vector<BYTE>{7, 0, 0, 0}));
 }
 
-#if HXT_SIM // the stored case of names shows only in sim's export of its hive
-TEST_F(SimRegistry, ExportKeepsTheFirstCaseOfNames) {
-    sim::SeedDword("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
-                   "NonPagedPoolSize", 0);
-    sim::SeedDword("system\\currentcontrolset\\control\\session manager\\memory management",
-                   "NONPAGEDPOOLSIZE", 7);
-    const std::string hive = sim::ExportHive();
-    EXPECT_NE(hive.find("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
-                        "Manager\\Memory Management]\n\"NonPagedPoolSize\"=dword:00000007\n"),
-              std::string::npos)
-        << hive;
-}
-#endif
-
 TEST_F(SimRegistry, CreateDispositionIntermediateKeysAndClass) {
     const std::string services = std::string(hxt::kScratch) + "\\Services";
     hxt::SeedKey(services);
@@ -301,24 +287,7 @@ TEST_F(SimRegistry, HandlesAndAccess) {
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
-#if HXT_SIM // sim's accounting of open keys and misuse, which Windows does not expose
-TEST_F(SimRegistry, OpenKeysAndMisusesAreCounted) {
-    hxt::SeedDword(kParams, "Drive", 1);
-    HKEY ro = Open(kParams, KEY_READ);
-    HKEY rw = Open(kParams, KEY_ALL_ACCESS);
-    EXPECT_EQ(sim::OpenKeyCount(), 2u);
-    RegCloseKey(ro);
-    RegCloseKey(rw);
-    EXPECT_TRUE(sim::Misuses().empty());
-    DWORD v = 0, cb = 4;
-    RegQueryValueExA(rw, "Drive", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb);
-    RegCloseKey(rw);
-    RegCloseKey(nullptr);
-    EXPECT_EQ(sim::Misuses().size(), 3u);
-    RegCloseKey(HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(sim::OpenKeyCount(), 0u);
-}
-
+#if HXT_SIM // key permissions that deny an administrator only sim can set
 // A key's permissions, which only sim sets for a test: an administrator with the group enabled
 // gets what the first mask grants, any other token (a filtered one of a console that is not
 // elevated included) what the second does; the keys around it grant everything.
@@ -355,43 +324,6 @@ TEST_F(SimRegistry, KeyPermissionsGrantWhatTheTokenMayHave) {
     EXPECT_EQ(sim::OpenKeyCount(), 0u);
 }
 
-// sim's call log and hive export, its own test API.
-TEST_F(SimRegistry, CallLogAndExport) {
-    sim::SeedKey("SOFTWARE");
-    HKEY h = nullptr;
-    char cls[] = "REG_SZ";
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Hx", 0, cls, 0, KEY_ALL_ACCESS, nullptr, &h,
-                    nullptr);
-    DWORD one = 1;
-    RegSetValueExA(h, "Start", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegSetValueExA(h, "Group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
-    const BYTE multi[] = {'a', 0, 'b', 0, 0};
-    RegSetValueExA(h, "List", 0, REG_MULTI_SZ, multi, 5);
-    RegSetValueExA(h, "", 0, REG_BINARY, multi, 2);
-    RegCloseKey(h);
-    const std::vector<std::string> expected{
-        "RegCreateKeyExA SOFTWARE\\Hx class=REG_SZ",
-        "RegSetValueExA SOFTWARE\\Hx Start REG_DWORD 4",
-        "RegSetValueExA SOFTWARE\\Hx Group REG_SZ 10",
-        "RegSetValueExA SOFTWARE\\Hx List REG_MULTI_SZ 5",
-        "RegSetValueExA SOFTWARE\\Hx (Default) REG_BINARY 2",
-        "RegCloseKey SOFTWARE\\Hx",
-    };
-    EXPECT_EQ(sim::CallLog(), expected);
-    EXPECT_EQ(sim::ExportHive(), "REGEDIT4\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
-                                 ";class=\"REG_SZ\"\n"
-                                 "@=hex:61,00\n"
-                                 "\"Group\"=\"Halcyonix\"\n"
-                                 "\"List\"=hex(7):61,00,62,00,00\n"
-                                 "\"Start\"=dword:00000001\n\n");
-    const sim::Hive before = sim::Snapshot();
-    sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix");
-    EXPECT_EQ(sim::Snapshot(), before);
-    sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix", REG_EXPAND_SZ);
-    EXPECT_FALSE(sim::Snapshot() == before);
-}
 #endif
 
 } // namespace

@@ -1,5 +1,6 @@
 // The dialog manager: template geometry, the modal loop and its user, keyboard and close-box
-// routing, F1 help and timers. Built for both implementations.
+// routing, F1 help and timers. Built for both implementations; sim's scripted user, clock and
+// help engine are tested in sim_test_api_test.cpp.
 #include "sim_window_testing.h"
 
 #include <cstdlib>
@@ -110,22 +111,6 @@ TEST_F(WindowTest, MissingTemplateGivesMinusOne) {
     EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(4242), nullptr, TestProc, 0), -1);
     EXPECT_TRUE(R().log.empty());
 }
-
-#if HXT_SIM // fault injection and the scripted user's bookkeeping are sim's test API
-TEST_F(WindowTest, InjectedFailureGivesMinusOne) {
-    sim::InjectFault({sim::Api::DialogBoxParam});
-    EXPECT_EQ(RunDialog([](Dialog& d) { d.Enter(); }), -1);
-    EXPECT_TRUE(R().log.empty());
-}
-
-TEST_F(WindowTest, UnscriptedDialogIsCancelledAndCounted) {
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kTestDialog), nullptr, TestProc, 0),
-              IDCANCEL);
-    // A script that leaves the dialog open counts as well.
-    EXPECT_EQ(RunDialog([](Dialog&) {}), IDCANCEL);
-    EXPECT_EQ(sim::ui::UnscriptedDialogs(), 2u);
-}
-#endif
 
 struct FocusCase {
     const char* name;
@@ -373,74 +358,6 @@ TEST_F(WindowTest, TimerTicksUntilKilledAndDiesWithItsWindow) {
     });
     EXPECT_FALSE(KillTimer(dlg, 8)) << "the timer went with its window";
 }
-
-#if HXT_SIM // sim's help engine, and its clock for timers
-TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
-    EXPECT_TRUE(WinHelpA(nullptr, "C:\\A.HLP", HELP_CONTEXT, 0x20066));
-    sim::InjectFault({sim::Api::WinHelp});
-    EXPECT_FALSE(WinHelpA(nullptr, "C:\\A.HLP", HELP_QUIT, 0));
-    ASSERT_EQ(sim::ui::HelpCalls().size(), 2u);
-    EXPECT_EQ(sim::ui::HelpCalls()[0].file, "C:\\A.HLP");
-    EXPECT_EQ(sim::ui::HelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXT));
-    EXPECT_EQ(sim::ui::HelpCalls()[0].data, 0x20066u);
-    EXPECT_EQ(sim::ui::HelpCalls()[1].command, static_cast<UINT>(HELP_QUIT));
-}
-
-// ---- timers ----
-
-struct TimerCase {
-    std::vector<DWORD> advances;
-    int killAfterTicks; // 0: never
-    std::size_t ticks;
-};
-
-class Timers : public WindowTest, public ::testing::WithParamInterface<TimerCase> {};
-
-TEST_P(Timers, FireOncePerElapsedPeriodUntilKilled) {
-    const TimerCase& c = GetParam();
-    int ticks = 0;
-    R().hook = [&](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR*) {
-        if (msg == WM_INITDIALOG) {
-            EXPECT_EQ(SetTimer(h, 7, 200, nullptr), 7u);
-        }
-        if (msg == WM_TIMER && ++ticks == c.killAfterTicks) {
-            EXPECT_TRUE(KillTimer(h, wp));
-        }
-        return false;
-    };
-    RunDialog([&](Dialog& d) {
-        for (DWORD ms : c.advances)
-            sim::ui::AdvanceClock(ms);
-        EXPECT_EQ(sim::ui::LiveTimerCount(), c.killAfterTicks ? 0u : 1u);
-        d.Esc();
-    });
-    EXPECT_EQ(Lines("timer").size(), c.ticks);
-    EXPECT_EQ(sim::ui::LiveTimerCount(), 0u) << "timers die with their window";
-}
-
-INSTANTIATE_TEST_SUITE_P(Periods, Timers,
-                         ::testing::Values(TimerCase{{199}, 0, 0}, TimerCase{{199, 1}, 0, 1},
-                                           TimerCase{{1000}, 0, 5},
-                                           TimerCase{{150, 150, 150}, 0, 2},
-                                           TimerCase{{1000}, 1, 1}, TimerCase{{250, 1000}, 2, 2}));
-
-TEST_F(WindowTest, SetTimerCanBeMadeToFail) {
-    sim::InjectFault({sim::Api::SetTimer});
-    UINT_PTR id = 1;
-    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR*) {
-        if (msg == WM_INITDIALOG)
-            id = SetTimer(h, 1, 200, nullptr);
-        return false;
-    };
-    RunDialog([](Dialog& d) {
-        sim::ui::AdvanceClock(1000);
-        d.Esc();
-    });
-    EXPECT_EQ(id, 0u);
-    EXPECT_TRUE(Lines("timer").empty());
-}
-
-#endif
 
 // ---- nested dialogs ----
 

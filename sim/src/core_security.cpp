@@ -111,8 +111,10 @@ std::vector<Group> TokenGroupsOf(bool thread) {
     };
     const bool member = thread ? s.threadAdminMember : s.adminMember;
     if (member) {
-        // A filtered (UAC) token lists Administrators for deny only, not enabled.
-        const DWORD attrs = (thread || s.adminEnabled) ? on : SE_GROUP_USE_FOR_DENY_ONLY;
+        // Enabled, Administrators may own what its members make; a filtered (UAC) token lists it
+        // for deny only.
+        const DWORD attrs =
+            (thread || s.adminEnabled) ? on | SE_GROUP_OWNER : SE_GROUP_USE_FOR_DENY_ONLY;
         Group admin{MakeSid(nt, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}), attrs};
         if (!thread && s.adminFirst)
             groups.insert(groups.begin(), admin);

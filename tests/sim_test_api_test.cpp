@@ -1,0 +1,381 @@
+// sim's own test interface, which Windows does not have: the call log and the hive export, the
+// accounting of keys, SIDs, DCs and GDI objects with its record of misuse, fault injection, the
+// scripted user's bookkeeping, its clock and help engine, and the record of what was drawn.
+// Built natively only; the conformance tests beside it run on both sides.
+#include "conformance.h"
+#include "sim_window_testing.h"
+
+#include <gtest/gtest.h>
+
+#include <sim/machine.h>
+#include <sim/resources.h>
+#include <sim/ui.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace simwintest;
+
+const std::string kParamsPath = std::string(hxt::kScratch) + "\\Services\\HxVol\\Parameters";
+const char* const kParams = kParamsPath.c_str();
+
+class SimTestApi : public ::testing::Test {
+protected:
+    void SetUp() override { hxt::Reset(); }
+    HKEY Open(const char* path, REGSAM sam) {
+        HKEY h = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, sam, &h), ERROR_SUCCESS) << path;
+        return h;
+    }
+};
+
+PSID AdminSid() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid));
+    return sid;
+}
+
+// ---- the registry, SIDs and faults of the core ----
+
+TEST_F(SimTestApi, ExportKeepsTheFirstCaseOfNames) {
+    sim::SeedDword("SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+                   "NonPagedPoolSize", 0);
+    sim::SeedDword("system\\currentcontrolset\\control\\session manager\\memory management",
+                   "NONPAGEDPOOLSIZE", 7);
+    const std::string hive = sim::ExportHive();
+    EXPECT_NE(hive.find("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
+                        "Manager\\Memory Management]\n\"NonPagedPoolSize\"=dword:00000007\n"),
+              std::string::npos)
+        << hive;
+}
+TEST_F(SimTestApi, OpenKeysAndMisusesAreCounted) {
+    hxt::SeedDword(kParams, "Drive", 1);
+    HKEY ro = Open(kParams, KEY_READ);
+    HKEY rw = Open(kParams, KEY_ALL_ACCESS);
+    EXPECT_EQ(sim::OpenKeyCount(), 2u);
+    RegCloseKey(ro);
+    RegCloseKey(rw);
+    EXPECT_TRUE(sim::Misuses().empty());
+    DWORD v = 0, cb = 4;
+    RegQueryValueExA(rw, "Drive", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &cb);
+    RegCloseKey(rw);
+    RegCloseKey(nullptr);
+    EXPECT_EQ(sim::Misuses().size(), 3u);
+    RegCloseKey(HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+}
+
+// sim's call log and hive export, its own test API.
+TEST_F(SimTestApi, CallLogAndExport) {
+    sim::SeedKey("SOFTWARE");
+    HKEY h = nullptr;
+    char cls[] = "REG_SZ";
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Hx", 0, cls, 0, KEY_ALL_ACCESS, nullptr, &h,
+                    nullptr);
+    DWORD one = 1;
+    RegSetValueExA(h, "Start", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
+    RegSetValueExA(h, "Group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
+    const BYTE multi[] = {'a', 0, 'b', 0, 0};
+    RegSetValueExA(h, "List", 0, REG_MULTI_SZ, multi, 5);
+    RegSetValueExA(h, "", 0, REG_BINARY, multi, 2);
+    RegCloseKey(h);
+    const std::vector<std::string> expected{
+        "RegCreateKeyExA SOFTWARE\\Hx class=REG_SZ",
+        "RegSetValueExA SOFTWARE\\Hx Start REG_DWORD 4",
+        "RegSetValueExA SOFTWARE\\Hx Group REG_SZ 10",
+        "RegSetValueExA SOFTWARE\\Hx List REG_MULTI_SZ 5",
+        "RegSetValueExA SOFTWARE\\Hx (Default) REG_BINARY 2",
+        "RegCloseKey SOFTWARE\\Hx",
+    };
+    EXPECT_EQ(sim::CallLog(), expected);
+    EXPECT_EQ(sim::ExportHive(), "REGEDIT4\n\n"
+                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
+                                 ";class=\"REG_SZ\"\n"
+                                 "@=hex:61,00\n"
+                                 "\"Group\"=\"Halcyonix\"\n"
+                                 "\"List\"=hex(7):61,00,62,00,00\n"
+                                 "\"Start\"=dword:00000001\n\n");
+    const sim::Hive before = sim::Snapshot();
+    sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix");
+    EXPECT_EQ(sim::Snapshot(), before);
+    sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix", REG_EXPAND_SZ);
+    EXPECT_FALSE(sim::Snapshot() == before);
+}
+TEST_F(SimTestApi, SidsAreCountedAndASecondFreeIsAMisuse) {
+    PSID sid = AdminSid();
+    EXPECT_EQ(sim::LiveSidCount(), 1u);
+    EXPECT_EQ(FreeSid(sid), nullptr);
+    EXPECT_EQ(sim::LiveSidCount(), 0u);
+    EXPECT_EQ(FreeSid(sid), sid) << "a second free fails";
+    EXPECT_EQ(sim::Misuses().size(), 1u);
+}
+TEST_F(SimTestApi, EveryCallCanBeFailed) {
+    struct Case {
+        sim::Api api;
+        BOOL (*call)();
+    } cases[] = {
+        {sim::Api::OpenThreadToken,
+         [] {
+             HANDLE t;
+             sim::SetToken({true, true, false, true, true});
+             return OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, &t);
+         }},
+        {sim::Api::OpenProcessToken,
+         [] {
+             HANDLE t;
+             return OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
+         }},
+        {sim::Api::GetTokenInformation,
+         [] {
+             HANDLE t;
+             OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &t);
+             BYTE b[256];
+             DWORD n;
+             return GetTokenInformation(t, TokenGroups, b, 256, &n);
+         }},
+        {sim::Api::AllocateAndInitializeSid,
+         [] {
+             SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+             PSID s;
+             return AllocateAndInitializeSid(&nt, 2, 32, 544, 0, 0, 0, 0, 0, 0, &s);
+         }},
+        {sim::Api::LocalAlloc, [] { return LocalAlloc(LPTR, 8) != nullptr ? TRUE : FALSE; }},
+    };
+    for (const Case& c : cases) {
+        sim::Reset();
+        sim::InjectFault({c.api, 0, "", "", ERROR_NOT_ENOUGH_MEMORY});
+        sim::ClearLastError();
+        EXPECT_FALSE(c.call());
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    }
+}
+
+// ---- the window layer ----
+
+TEST_F(WindowTest, InjectedFailureGivesMinusOne) {
+    sim::InjectFault({sim::Api::DialogBoxParam});
+    EXPECT_EQ(RunDialog([](Dialog& d) { d.Enter(); }), -1);
+    EXPECT_TRUE(R().log.empty());
+}
+
+TEST_F(WindowTest, UnscriptedDialogIsCancelledAndCounted) {
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(kTestDialog), nullptr, TestProc, 0),
+              IDCANCEL);
+    // A script that leaves the dialog open counts as well.
+    EXPECT_EQ(RunDialog([](Dialog&) {}), IDCANCEL);
+    EXPECT_EQ(sim::ui::UnscriptedDialogs(), 2u);
+}
+TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
+    EXPECT_TRUE(WinHelpA(nullptr, "C:\\A.HLP", HELP_CONTEXT, 0x20066));
+    sim::InjectFault({sim::Api::WinHelp});
+    EXPECT_FALSE(WinHelpA(nullptr, "C:\\A.HLP", HELP_QUIT, 0));
+    ASSERT_EQ(sim::ui::HelpCalls().size(), 2u);
+    EXPECT_EQ(sim::ui::HelpCalls()[0].file, "C:\\A.HLP");
+    EXPECT_EQ(sim::ui::HelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(sim::ui::HelpCalls()[0].data, 0x20066u);
+    EXPECT_EQ(sim::ui::HelpCalls()[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+// ---- timers ----
+
+struct TimerCase {
+    std::vector<DWORD> advances;
+    int killAfterTicks; // 0: never
+    std::size_t ticks;
+};
+
+class Timers : public WindowTest, public ::testing::WithParamInterface<TimerCase> {};
+
+TEST_P(Timers, FireOncePerElapsedPeriodUntilKilled) {
+    const TimerCase& c = GetParam();
+    int ticks = 0;
+    R().hook = [&](HWND h, UINT msg, WPARAM wp, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG) {
+            EXPECT_EQ(SetTimer(h, 7, 200, nullptr), 7u);
+        }
+        if (msg == WM_TIMER && ++ticks == c.killAfterTicks) {
+            EXPECT_TRUE(KillTimer(h, wp));
+        }
+        return false;
+    };
+    RunDialog([&](Dialog& d) {
+        for (DWORD ms : c.advances)
+            sim::ui::AdvanceClock(ms);
+        EXPECT_EQ(sim::ui::LiveTimerCount(), c.killAfterTicks ? 0u : 1u);
+        d.Esc();
+    });
+    EXPECT_EQ(Lines("timer").size(), c.ticks);
+    EXPECT_EQ(sim::ui::LiveTimerCount(), 0u) << "timers die with their window";
+}
+
+INSTANTIATE_TEST_SUITE_P(Periods, Timers,
+                         ::testing::Values(TimerCase{{199}, 0, 0}, TimerCase{{199, 1}, 0, 1},
+                                           TimerCase{{1000}, 0, 5},
+                                           TimerCase{{150, 150, 150}, 0, 2},
+                                           TimerCase{{1000}, 1, 1}, TimerCase{{250, 1000}, 2, 2}));
+
+TEST_F(WindowTest, SetTimerCanBeMadeToFail) {
+    sim::InjectFault({sim::Api::SetTimer});
+    UINT_PTR id = 1;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR*) {
+        if (msg == WM_INITDIALOG)
+            id = SetTimer(h, 1, 200, nullptr);
+        return false;
+    };
+    RunDialog([](Dialog& d) {
+        sim::ui::AdvanceClock(1000);
+        d.Esc();
+    });
+    EXPECT_EQ(id, 0u);
+    EXPECT_TRUE(Lines("timer").empty());
+}
+
+// ---- drawing ----
+
+// An opaque fill paints over the texts whose origin it covers, and only those.
+TEST_F(WindowTest, OpaqueFillHidesTheTextsItCovers) {
+    RunDialog([](Dialog& d) {
+        HWND h = d.hwnd();
+        HDC dc = GetDC(h);
+        TextOutA(dc, 240, 120, "inside", 6);
+        TextOutA(dc, 229, 120, "left of it", 10);
+        TextOutA(dc, 240, 166, "below it", 8);
+        RECT r{230, 116, 400, 166};
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        TextOutA(dc, 240, 136, "drawn after", 11);
+        ReleaseDC(h, dc);
+        std::vector<std::string> texts;
+        for (const auto& t : sim::ui::SurfaceOf(h).texts)
+            texts.push_back(t.text);
+        EXPECT_EQ(texts, (std::vector<std::string>{"left of it", "below it", "drawn after"}));
+        d.Esc();
+    });
+}
+
+TEST_F(WindowTest, DrawingIsRecordedAndWipedByARepaint) {
+    RunDialog([](Dialog& d) {
+        HWND h = d.hwnd();
+        LOGFONTA lf{};
+        lf.lfHeight = 10;
+        HFONT font = CreateFontIndirectA(&lf);
+        HDC dc = GetDC(h);
+        ASSERT_NE(dc, nullptr);
+        EXPECT_EQ(sim::ui::OutstandingDCs(), 1u);
+        SetBkColor(dc, RGB(192, 128, 192));
+        RECT r{24, 176, 194, 384};
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+        EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
+        HGDIOBJ old = SelectObject(dc, font);
+        EXPECT_EQ(old, sim::ui::SystemFont());
+        TextOutA(dc, 28, 180, "S:      (Ram Disk)", 18);
+        SIZE sz{};
+        GetTextExtentPoint32A(dc, "abc", 3, &sz);
+        EXPECT_EQ(sz.cx, 3 * sim::ui::kCharWidth);
+        EXPECT_EQ(sz.cy, 10);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+
+        const sim::ui::Surface& s = sim::ui::SurfaceOf(h);
+        ASSERT_EQ(s.fills.size(), 1u);
+        EXPECT_EQ(s.fills[0].colour, 12615872u);
+        ASSERT_EQ(s.texts.size(), 1u);
+        EXPECT_EQ(s.texts[0].text, "S:      (Ram Disk)");
+        EXPECT_EQ(s.texts[0].font, font);
+        EXPECT_EQ(s.texts[0].bkMode, TRANSPARENT);
+        EXPECT_EQ(s.texts[0].textColour, 0u);
+
+        // Repainting another part keeps the panel; repainting the whole client area wipes it.
+        RECT elsewhere{300, 10, 400, 50};
+        InvalidateRect(h, &elsewhere, TRUE);
+        d.Click(kApply); // the loop runs and paints
+        EXPECT_EQ(sim::ui::SurfaceOf(h).fills.size(), 1u);
+        d.Repaint();
+        EXPECT_TRUE(sim::ui::SurfaceOf(h).fills.empty());
+        EXPECT_TRUE(sim::ui::SurfaceOf(h).texts.empty());
+        DeleteObject(font);
+        d.Esc();
+    });
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+}
+
+TEST_F(WindowTest, MinimisedDialogPaintsWithAnEmptyClientArea) {
+    HICON icon = nullptr;
+    R().hook = [&](HWND h, UINT msg, WPARAM, LPARAM, INT_PTR* res) {
+        if (msg != WM_PAINT || !IsIconic(h))
+            return false;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        RECT rc;
+        GetClientRect(h, &rc);
+        DrawIcon(dc, (rc.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (rc.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
+        EndPaint(h, &ps);
+        *res = TRUE;
+        return true;
+    };
+    icon = LoadIconA(nullptr, IDI_APPLICATION);
+    ASSERT_NE(icon, nullptr);
+    RunDialog([](Dialog& d) {
+        d.Minimise();
+        EXPECT_TRUE(IsIconic(d.hwnd()));
+        ASSERT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons.size(), 1u);
+        EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons[0].x, -15);
+        d.Restore();
+        EXPECT_FALSE(IsIconic(d.hwnd()));
+        EXPECT_EQ(d.ClientRect().right, 425);
+        EXPECT_TRUE(sim::ui::SurfaceOf(d.hwnd()).icons.empty()) << "restoring repaints";
+        d.Esc();
+    });
+}
+
+TEST_F(WindowTest, DcAndGdiAccounting) {
+    HWND none = nullptr;
+    HDC a = GetDC(none), b = GetDC(none);
+    EXPECT_EQ(sim::ui::OutstandingDCs(), 2u);
+    EXPECT_EQ(ReleaseDC(none, a), 1);
+    EXPECT_EQ(ReleaseDC(none, b), 1);
+    EXPECT_EQ(sim::ui::OutstandingDCs(), 0u);
+
+    sim::InjectFault({sim::Api::GetDC, 1});
+    EXPECT_EQ(GetDC(none), nullptr);
+    sim::InjectFault({sim::Api::CreateFontIndirect, 1});
+    LOGFONTA lf{};
+    EXPECT_EQ(CreateFontIndirectA(&lf), nullptr);
+
+    HFONT f = CreateFontIndirectA(&lf);
+    HIMAGELIST il = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), 16, 8,
+                                         RGB(128, 0, 0), IMAGE_BITMAP, LR_DEFAULTCOLOR);
+    ASSERT_NE(il, nullptr);
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 2u);
+    EXPECT_TRUE(DeleteObject(sim::ui::SystemFont())) << "stock objects are not counted";
+    EXPECT_TRUE(DeleteObject(f));
+    EXPECT_TRUE(ImageList_Destroy(il));
+    EXPECT_FALSE(ImageList_Destroy(il));
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+}
+
+TEST_F(WindowTest, ImageListFromTheBitmapResourceBelongsToTheListView) {
+    if (!sim::res::FindData(sim::res::kBitmap, 129))
+        GTEST_SKIP() << "no bitmap 129 in the resource file";
+    HIMAGELIST il = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), 16, 8,
+                                         RGB(128, 0, 0), IMAGE_BITMAP, LR_DEFAULTCOLOR);
+    ASSERT_NE(il, nullptr);
+    EXPECT_EQ(sim::ui::ImageCount(il), 5);
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 1u);
+    RunDialog([&](Dialog& d) {
+        HWND list = GetDlgItem(d.hwnd(), kList);
+        EXPECT_EQ(SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)il), 0);
+        EXPECT_EQ(SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, (LPARAM)il), (LRESULT)il);
+        d.Esc();
+    });
+    // Without LVS_SHAREIMAGELISTS the list view destroyed it with itself.
+    EXPECT_EQ(sim::ui::OutstandingGdiObjects(), 0u);
+    EXPECT_FALSE(ImageList_Destroy(il));
+}
+
+} // namespace

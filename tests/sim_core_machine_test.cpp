@@ -306,11 +306,8 @@ TEST_F(SimMachine, ModuleNameAndFileName) {
     ASSERT_GT(n, 10u);
     const std::string path(buf, n);
     EXPECT_EQ(std::string(buf), path);
-    const std::string base = path.substr(path.rfind('\\') + 1);
     HMODULE self = GetModuleHandleA(nullptr);
     EXPECT_NE(self, nullptr);
-    EXPECT_EQ(GetModuleHandleA(base.c_str()), self);
-    EXPECT_EQ(GetModuleHandleA("hx_no_such_module"), nullptr);
     std::memset(buf, 'x', sizeof buf);
     hxt::ClearLastError();
     EXPECT_EQ(GetModuleFileNameA(self, buf, 10), 10u) << "truncated: nSize returned";

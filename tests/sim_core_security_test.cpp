@@ -133,15 +133,6 @@ TEST_F(SimSecurity, TokenSetups) {
 #endif
 }
 
-TEST_F(SimSecurity, TokenWithoutQueryAccessIsRefused) {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE, &token));
-    DWORD need = 0;
-    EXPECT_FALSE(GetTokenInformation(token, TokenGroups, nullptr, 0, &need));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    CloseHandle(token);
-}
-
 TEST_F(SimSecurity, LocalAllocCountsAndFills) {
     BYTE* zeroed = static_cast<BYTE*>(LocalAlloc(LPTR, 16));
     BYTE* raw = static_cast<BYTE*>(LocalAlloc(LMEM_FIXED, 16));

@@ -96,8 +96,8 @@ TEST_F(SimTestApi, CallLogAndExport) {
                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
                                  ";class=\"REG_SZ\"\n"
-                                 "@=hex:61,00\n"
-                                 "\"Group\"=\"Halcyonix\"\n"
+                                 "@=hex(3):61,00\n"
+                                 "\"Group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
                                  "\"List\"=hex(7):61,00,62,00,00\n"
                                  "\"Start\"=dword:00000001\n\n");
     const sim::Hive before = sim::Snapshot();

@@ -27,45 +27,12 @@ bool IsStringType(DWORD type) {
 }
 
 std::string TypeName(DWORD type) {
-    switch (type) {
-    case REG_NONE:
-        return "REG_NONE";
-    case REG_SZ:
-        return "REG_SZ";
-    case REG_EXPAND_SZ:
-        return "REG_EXPAND_SZ";
-    case REG_BINARY:
-        return "REG_BINARY";
-    case REG_DWORD:
-        return "REG_DWORD";
-    case REG_DWORD_BIG_ENDIAN:
-        return "REG_DWORD_BIG_ENDIAN";
-    case REG_LINK:
-        return "REG_LINK";
-    case REG_MULTI_SZ:
-        return "REG_MULTI_SZ";
-    case REG_QWORD:
-        return "REG_QWORD";
-    default:
-        return "type" + std::to_string(type);
-    }
+    static const char* const kNames[] = {
+        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD", "", "", "REG_MULTI_SZ"};
+    return type < 8 && *kNames[type] ? kNames[type] : "type" + std::to_string(type);
 }
 
-REGSAM MapAccess(REGSAM sam) {
-    REGSAM out = sam & 0x00FFFFFF;
-    if (sam & GENERIC_READ)
-        out |= KEY_READ;
-    if (sam & GENERIC_WRITE)
-        out |= KEY_WRITE;
-    if (sam & GENERIC_EXECUTE)
-        out |= KEY_READ;
-    if (sam & (GENERIC_ALL | MAXIMUM_ALLOWED))
-        out |= KEY_ALL_ACCESS;
-    return out;
-}
-
-// Splits a subkey path into its names. A leading '\' or an empty name inside the path is
-// ERROR_BAD_PATHNAME; trailing '\'s are ignored (Windows accepts "Software\Wine\Test\\").
+// Empty names, as in "A\\B" or after a trailing '\', are skipped, as Windows does.
 LONG SplitPath(const char* sub, std::vector<std::string>* parts) {
     parts->clear();
     if (!sub || !*sub)
@@ -127,7 +94,7 @@ const Handle* Resolve(HKEY hKey, const char* api, std::string* path) {
 HKEY NewHandle(Key* key, const std::string& path, REGSAM access) {
     const ULONG_PTR h = g_nextHandle;
     g_nextHandle += 4;
-    R().open[h] = Handle{key, path, MapAccess(access)};
+    R().open[h] = Handle{key, path, access};
     return reinterpret_cast<HKEY>(h);
 }
 
@@ -148,7 +115,7 @@ bool AccessAllowed(const Key* key, REGSAM access) {
     if (!key->guarded)
         return true;
     const REGSAM granted = detail::TokenIsAdmin() ? key->admins : key->others;
-    return (MapAccess(access) & ~granted) == 0;
+    return (access & ~granted) == 0;
 }
 
 RegValue* FindValue(Key* key, const std::string& name) {
@@ -195,49 +162,23 @@ Key* Walk(const std::string& path, bool create) {
     return key;
 }
 
-std::string QuoteName(const std::string& name) {
-    if (name.empty())
-        return "@";
+std::string Quote(const std::string& name) {
     std::string out = "\"";
-    for (char c : name) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
+    for (char c : name)
+        out += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
     return out + "\"";
 }
 
+// A value as regedit exports it: a DWORD as "dword:", anything else as "hex(type):" bytes.
 std::string FormatValue(const RegValue& v) {
     const auto& d = v.data;
     char buf[32];
     if (v.type == REG_DWORD && d.size() == 4) {
-        DWORD x = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24);
-        std::snprintf(buf, sizeof buf, "dword:%08x", x);
+        std::snprintf(buf, sizeof buf, "dword:%02x%02x%02x%02x", d[3], d[2], d[1], d[0]);
         return buf;
     }
-    if (v.type == REG_SZ && !d.empty() && d.back() == 0) {
-        bool plain = true;
-        for (std::size_t i = 0; i + 1 < d.size(); ++i)
-            if (d[i] < 0x20)
-                plain = false; // embedded NUL or control character
-        if (plain) {
-            std::string out = "\"";
-            for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-                char c = static_cast<char>(d[i]);
-                if (c == '\\' || c == '"')
-                    out += '\\';
-                out += c;
-            }
-            return out + "\"";
-        }
-    }
-    std::string out;
-    if (v.type == REG_BINARY) {
-        out = "hex:";
-    } else {
-        std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
-        out = buf;
-    }
+    std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
+    std::string out = buf;
     for (std::size_t i = 0; i < d.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%s%02x", i ? "," : "", d[i]);
         out += buf;
@@ -249,14 +190,13 @@ void ExportKey(const Key& key, const std::string& path, std::string* out) {
     if (!path.empty() || !key.values.empty() || !key.keyClass.empty()) {
         *out += "[HKEY_LOCAL_MACHINE" + (path.empty() ? std::string() : "\\" + path) + "]\n";
         if (!key.keyClass.empty())
-            *out += ";class=\"" + key.keyClass + "\"\n";
-        std::vector<const std::pair<std::string, RegValue>*> vals;
-        for (const auto& v : key.values)
-            vals.push_back(&v);
-        std::sort(vals.begin(), vals.end(),
-                  [](auto* a, auto* b) { return detail::LessNoCase(a->first, b->first); });
-        for (auto* v : vals)
-            *out += QuoteName(v->first) + "=" + FormatValue(v->second) + "\n";
+            *out += ";class=" + Quote(key.keyClass) + "\n";
+        std::map<std::string, std::string> lines; // by upper-case name
+        for (const auto& [name, value] : key.values)
+            lines[detail::UpperAscii(name)] =
+                (name.empty() ? "@" : Quote(name)) + "=" + FormatValue(value) + "\n";
+        for (const auto& [upper, line] : lines)
+            *out += line;
         *out += "\n";
     }
     for (const auto& [upper, child] : key.subkeys)
@@ -313,8 +253,8 @@ void SeedMultiSz(const std::string& path, const std::string& name,
 void SetKeyAccess(const std::string& path, REGSAM admins, REGSAM others) {
     Key* key = Walk(path, true);
     key->guarded = true;
-    key->admins = MapAccess(admins);
-    key->others = MapAccess(others);
+    key->admins = admins;
+    key->others = others;
 }
 
 bool KeyExists(const std::string& path) {
@@ -371,11 +311,6 @@ void ResetRegistry() {
     r.deleted.clear();
     // Handles of an earlier test stay known as closed, so that using one is reported, not
     // silently resolved to a key of this test.
-}
-
-std::string KeyPathOf(HKEY key) {
-    auto it = R().open.find(reinterpret_cast<ULONG_PTR>(key));
-    return it == R().open.end() ? std::string() : it->second.path;
 }
 
 } // namespace detail

@@ -25,24 +25,14 @@ void LogCall(const std::string& line);
 // of sim (the window system) can reset theirs. Registering the same function twice is harmless.
 void OnReset(void (*hook)());
 
-// MessageBoxA records every box here (sim::MessageBoxes()); exposed so the window system can
-// record boxes it shows by other paths, if any.
-void RecordMessageBox(HWND owner, const char* text, const char* caption, UINT type);
-
 // The answer MessageBoxA returns comes from this hook when set (the window system may install one
-// to let a scripted user answer); nullptr restores the default answer: the box's first button
-// (IDOK for MB_OK and MB_OKCANCEL, IDABORT, IDYES, IDYES, IDRETRY for MB_ABORTRETRYIGNORE ..
-// MB_RETRYCANCEL). The hook survives sim::Reset() (hooks are code, not state).
+// to let a scripted user answer); nullptr restores the default answer, IDOK. The hook survives
+// sim::Reset() (hooks are code, not state).
 void SetMessageBoxHook(int (*hook)(HWND owner, const char* text, const char* caption, UINT type));
-
-// Registry: the path (relative to HKLM, spelled as the program addressed it) that an open handle
-// refers to; "" for HKEY_LOCAL_MACHINE itself or an unknown handle. For log lines elsewhere.
-std::string KeyPathOf(HKEY key);
 
 // ---- helpers ----
 // ASCII case-insensitive comparison, the registry's and the drive names' rule.
 bool EqualNoCase(const std::string& a, const std::string& b);
-bool LessNoCase(const std::string& a, const std::string& b);
 std::string UpperAscii(std::string s);
 // Records a line in sim::Misuses().
 void RecordMisuse(const std::string& line);

@@ -41,10 +41,7 @@ const ULONG_PTR kHklm = reinterpret_cast<ULONG_PTR>(HKEY_LOCAL_MACHINE);
 
 bool IsStringType(DWORD type);
 std::string TypeName(DWORD type); // "REG_DWORD", for the call log
-// The specific rights a requested access stands for (GENERIC_READ -> KEY_READ ...).
-REGSAM MapAccess(REGSAM sam);
-// Splits a subkey path into its names. A leading '\' is ERROR_BAD_PATHNAME; empty names further
-// on ("A\\B", a trailing '\') are skipped, as Windows does ("Software\Wine\Test\\").
+// Splits a subkey path into its names: ERROR_BAD_PATHNAME for a leading '\'.
 LONG SplitPath(const char* sub, std::vector<std::string>* parts);
 std::string JoinPath(const std::string& base, const std::vector<std::string>& parts);
 // What a handle refers to. nullptr for an invalid one; *path gets what can be said about it.

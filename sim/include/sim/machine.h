@@ -85,7 +85,6 @@ struct Drive {
     DWORD totalClusters = 0;
     std::string fileSystem = "FAT";                         // any length
     std::string device = "\\Device\\Harddisk0\\Partition1"; // any length; "" = no mapping
-    std::string label;                                      // volume label, any length
 };
 void AddDrive(const Drive& drive);
 
@@ -97,8 +96,6 @@ void RemoveFile(const std::string& path);
 
 // ---- process ----
 void SetCommandLine(const std::string& commandLine);
-// As typed in Unicode: GetCommandLineA gets its ANSI form, '?' for what the code page lacks.
-void SetCommandLine(const std::wstring& commandLine);
 void SetModuleFileName(const std::string& path);
 
 // ---- named mutexes ----

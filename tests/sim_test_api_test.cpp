@@ -46,7 +46,7 @@ TEST_F(SimTestApi, ExportKeepsTheFirstCaseOfNames) {
                    "NonPagedPoolSize", 0);
     sim::SeedDword("system\\currentcontrolset\\control\\session manager\\memory management",
                    "NONPAGEDPOOLSIZE", 7);
-    const std::string hive = sim::ExportHive();
+    const std::string hive = sim::Snapshot().text;
     EXPECT_NE(hive.find("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
                         "Manager\\Memory Management]\n\"NonPagedPoolSize\"=dword:00000007\n"),
               std::string::npos)
@@ -92,14 +92,14 @@ TEST_F(SimTestApi, CallLogAndExport) {
         "RegCloseKey SOFTWARE\\Hx",
     };
     EXPECT_EQ(sim::CallLog(), expected);
-    EXPECT_EQ(sim::ExportHive(), "REGEDIT4\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
-                                 ";class=\"REG_SZ\"\n"
-                                 "@=hex(3):61,00\n"
-                                 "\"Group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
-                                 "\"List\"=hex(7):61,00,62,00,00\n"
-                                 "\"Start\"=dword:00000001\n\n");
+    EXPECT_EQ(sim::Snapshot().text, "REGEDIT4\n\n"
+                                    "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+                                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
+                                    ";class=\"REG_SZ\"\n"
+                                    "@=hex(3):61,00\n"
+                                    "\"Group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
+                                    "\"List\"=hex(7):61,00,62,00,00\n"
+                                    "\"Start\"=dword:00000001\n\n");
     const sim::Hive before = sim::Snapshot();
     sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix");
     EXPECT_EQ(sim::Snapshot(), before);

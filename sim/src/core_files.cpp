@@ -1,16 +1,11 @@
 // Files on the host's own file system, and the console's standard handles.
-//
-// Fidelity notes:
 // - CreateFileA knows only what a program writing a new file asks for: GENERIC_WRITE and
-//   CREATE_NEW, which fails with ERROR_FILE_EXISTS when the path is taken (in one step, as on
-//   Windows). Anything else fails with ERROR_INVALID_PARAMETER and is recorded as a misuse.
-// - A file handle is not shared for deletion: DeleteFileA of a file still open fails with
-//   ERROR_SHARING_VIOLATION, as on Windows, so that a program that deletes before it closes
-//   leaves the file behind here too.
-// - An injected failure of CloseHandle still closes the file: the handle is gone, only the result
-//   says that the data may not have reached the disk.
-// - A full host disk fails WriteFile and FlushFileBuffers with ERROR_DISK_FULL; other host
-//   errors with ERROR_WRITE_FAULT.
+//   CREATE_NEW, which fails with ERROR_FILE_EXISTS when the path is taken; anything else is a
+//   misuse. A file handle is not shared for deletion: DeleteFileA of a file still open fails with
+//   ERROR_SHARING_VIOLATION, as on Windows.
+// - An injected failure of CloseHandle still closes the file; only the result says that the data
+//   may not have reached the disk. A full host disk is ERROR_DISK_FULL, other host errors
+//   ERROR_WRITE_FAULT.
 #include "internal.h"
 
 #include <cerrno>

@@ -78,16 +78,8 @@ const Handle* Resolve(HKEY hKey, const char* api, std::string* path) {
         return &it->second;
     }
     auto c = R().closed.find(h);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%#llx", static_cast<unsigned long long>(h));
-    if (c != R().closed.end()) {
-        *path = c->second;
-        detail::RecordMisuse(std::string(api) + " on closed handle " + buf + " (" + c->second +
-                             ")");
-    } else {
-        *path = std::string("<invalid handle ") + buf + ">";
-        detail::RecordMisuse(std::string(api) + " on invalid handle " + buf);
-    }
+    *path = c != R().closed.end() ? c->second : "<invalid handle>";
+    detail::RecordMisuse(std::string(api) + " on a closed or invalid handle: " + *path);
     return nullptr;
 }
 
@@ -104,11 +96,9 @@ Key* Child(Key* key, const std::string& name) {
 }
 
 Key* AddChild(Key* key, const std::string& name) {
-    auto k = std::make_unique<Key>();
+    auto& k = key->subkeys[detail::UpperAscii(name)] = std::make_unique<Key>();
     k->name = name;
-    Key* raw = k.get();
-    key->subkeys[detail::UpperAscii(name)] = std::move(k);
-    return raw;
+    return k.get();
 }
 
 bool AccessAllowed(const Key* key, REGSAM access) {
@@ -126,15 +116,10 @@ RegValue* FindValue(Key* key, const std::string& name) {
 }
 
 void StoreValue(Key* key, const std::string& name, DWORD type, std::vector<BYTE> data) {
-    if (RegValue* v = FindValue(key, name)) {
-        v->type = type;
-        v->data = std::move(data);
-        return;
-    }
-    RegValue v;
-    v.type = type;
-    v.data = std::move(data);
-    key->values.emplace_back(name, std::move(v));
+    RegValue* v = FindValue(key, name);
+    if (!v)
+        v = &key->values.emplace_back(name, RegValue{}).second;
+    *v = RegValue{type, std::move(data)};
 }
 
 } // namespace sim::reg
@@ -219,12 +204,10 @@ void SeedValue(const std::string& path, const std::string& name, DWORD type,
 }
 
 void DeleteValue(const std::string& path, const std::string& name) {
-    if (reg::Key* key = Walk(path, false))
+    if (Key* key = Walk(path, false))
         for (auto v = key->values.begin(); v != key->values.end(); ++v)
-            if (detail::EqualNoCase(v->first, name)) {
-                key->values.erase(v);
-                return;
-            }
+            if (detail::EqualNoCase(v->first, name))
+                return void(key->values.erase(v));
 }
 
 void SeedDword(const std::string& path, const std::string& name, DWORD value) {
@@ -262,20 +245,14 @@ bool KeyExists(const std::string& path) {
 }
 
 std::optional<std::string> KeyClass(const std::string& path) {
-    Key* key = Walk(path, false);
-    if (!key)
-        return std::nullopt;
-    return key->keyClass;
+    const Key* key = Walk(path, false);
+    return key ? std::optional<std::string>(key->keyClass) : std::nullopt;
 }
 
 std::optional<RegValue> GetValue(const std::string& path, const std::string& name) {
     Key* key = Walk(path, false);
-    if (!key)
-        return std::nullopt;
-    RegValue* v = FindValue(key, name);
-    if (!v)
-        return std::nullopt;
-    return *v;
+    const RegValue* v = key ? FindValue(key, name) : nullptr;
+    return v ? std::optional<RegValue>(*v) : std::nullopt;
 }
 
 std::optional<DWORD> GetDword(const std::string& path, const std::string& name) {
@@ -286,14 +263,10 @@ std::optional<DWORD> GetDword(const std::string& path, const std::string& name) 
            (static_cast<DWORD>(v->data[3]) << 24);
 }
 
-std::string ExportHive() {
-    std::string out = "REGEDIT4\n\n";
-    ExportKey(R().root, "", &out);
-    return out;
-}
-
 Hive Snapshot() {
-    return Hive{ExportHive()};
+    Hive hive{"REGEDIT4\n\n"};
+    ExportKey(R().root, "", &hive.text);
+    return hive;
 }
 
 std::size_t OpenKeyCount() {
@@ -309,8 +282,6 @@ void ResetRegistry() {
     r.open.clear();
     r.root = Key{};
     r.deleted.clear();
-    // Handles of an earlier test stay known as closed, so that using one is reported, not
-    // silently resolved to a key of this test.
 }
 
 } // namespace detail

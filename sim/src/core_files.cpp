@@ -48,11 +48,7 @@ OpenFile* Find(HANDLE hFile) {
 
 // A call that may be failed by an injected fault, on an open file; false after setting the error.
 bool Proceed(Api api, const OpenFile& file) {
-    DWORD err = 0;
-    if (!detail::ShouldFail(api, file.path, "", &err))
-        return true;
-    detail::SetError(err);
-    return false;
+    return !detail::FailsWithLastError(api, file.path);
 }
 
 } // namespace
@@ -101,11 +97,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         d::SetError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::CreateFile, path, "", &err)) {
-        d::SetError(err);
+    if (d::FailsWithLastError(sim::Api::CreateFile, path))
         return INVALID_HANDLE_VALUE;
-    }
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) {
         d::SetError(errno == EEXIST   ? ERROR_FILE_EXISTS

@@ -59,13 +59,6 @@ const Drive* DriveOfRoot(LPCSTR root, bool* wellFormed) {
     return it == M().drives.end() ? nullptr : &it->second;
 }
 
-std::string UpperPath(const std::string& path) {
-    std::string out;
-    for (char c : path)
-        out += Upper(c);
-    return out;
-}
-
 // Whether a seeded file lies below the folder.
 bool IsFolder(const std::string& upperFolder) {
     for (const auto& [path, attributes] : M().files)
@@ -98,11 +91,11 @@ void SetModuleFileName(const std::string& path) {
 }
 
 void SeedFile(const std::string& path, DWORD attributes) {
-    M().files[UpperPath(path)] = attributes;
+    M().files[detail::UpperAscii(path)] = attributes;
 }
 
 void RemoveFile(const std::string& path) {
-    M().files.erase(UpperPath(path));
+    M().files.erase(detail::UpperAscii(path));
 }
 
 namespace detail {
@@ -131,18 +124,11 @@ void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {
 
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
     d::LogCall("GetLogicalDriveStringsA " + std::to_string(nBufferLength));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetLogicalDriveStrings, "", "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetLogicalDriveStrings, ""))
         return 0;
-    }
     const DWORD count = static_cast<DWORD>(sim::M().drives.size());
     if (count * 4 + 1 > nBufferLength)
         return count * 4 + 1;
-    if (!lpBuffer) {
-        sim::detail::SetError(ERROR_NOACCESS);
-        return 0;
-    }
     char* p = lpBuffer;
     for (const auto& [letter, drive] : sim::M().drives) {
         *p++ = letter;
@@ -156,11 +142,8 @@ DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
     d::LogCall(std::string("GetDriveTypeA ") + lpRootPathName);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetDriveType, lpRootPathName, "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetDriveType, lpRootPathName))
         return DRIVE_UNKNOWN;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     return drive ? drive->type : DRIVE_NO_ROOT_DIR;
@@ -170,11 +153,8 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
                               LPDWORD lpBytesPerSector, LPDWORD lpNumberOfFreeClusters,
                               LPDWORD lpTotalNumberOfClusters) {
     d::LogCall(std::string("GetDiskFreeSpaceA ") + lpRootPathName);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetDiskFreeSpace, lpRootPathName, "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetDiskFreeSpace, lpRootPathName))
         return FALSE;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
@@ -193,11 +173,8 @@ BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffe
                                   LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,
                                   DWORD nFileSystemNameSize) {
     d::LogCall(std::string("GetVolumeInformationA ") + lpRootPathName);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetVolumeInformation, lpRootPathName, "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetVolumeInformation, lpRootPathName))
         return FALSE;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
@@ -216,18 +193,12 @@ BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffe
 
 DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucchMax) {
     d::LogCall(std::string("QueryDosDeviceA ") + lpDeviceName);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::QueryDosDevice, lpDeviceName, "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::QueryDosDevice, lpDeviceName))
         return 0;
-    }
-    const sim::Drive* drive = nullptr;
-    const std::size_t n = std::strlen(lpDeviceName);
-    if ((n == 2 || (n == 3 && lpDeviceName[2] == '\\')) && lpDeviceName[1] == ':') {
-        auto it = sim::M().drives.find(sim::Upper(lpDeviceName[0]));
-        if (it != sim::M().drives.end())
-            drive = &it->second;
-    }
+    bool wellFormed = false; // only "X:" and "X:\\" name a drive's device
+    const sim::Drive* drive = std::strlen(lpDeviceName) <= 3
+                                  ? sim::DriveOfRoot(lpDeviceName, &wellFormed)
+                                  : nullptr;
     if (!drive || drive->device.empty()) {
         sim::detail::SetError(ERROR_FILE_NOT_FOUND);
         return 0;
@@ -286,12 +257,9 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
     const std::string path = lpFileName ? lpFileName : "";
     d::LogCall("GetFileAttributesA " + path);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetFileAttributes, path, "", &err)) {
-        d::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetFileAttributes, path))
         return INVALID_FILE_ATTRIBUTES;
-    }
-    const std::string upper = sim::UpperPath(path);
+    const std::string upper = sim::detail::UpperAscii(path);
     auto it = sim::M().files.find(upper);
     if (it != sim::M().files.end())
         return it->second;

@@ -90,11 +90,7 @@ HANDLE NewToken(bool thread) {
 // A call that an injected fault fails; false after setting the error.
 bool Proceed(Api api, const char* name) {
     detail::LogCall(name);
-    DWORD err = 0;
-    if (!detail::ShouldFail(api, "", "", &err))
-        return true;
-    detail::SetError(err);
-    return false;
+    return !detail::FailsWithLastError(api, "");
 }
 
 } // namespace

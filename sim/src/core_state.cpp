@@ -161,6 +161,14 @@ bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD
     return fail;
 }
 
+bool FailsWithLastError(Api api, const std::string& key) {
+    DWORD err = 0;
+    const bool fail = ShouldFail(api, key, "", &err);
+    if (fail)
+        S().lastError = err;
+    return fail;
+}
+
 void LogCall(const std::string& line) {
     S().callLog.push_back(line);
 }

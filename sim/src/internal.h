@@ -14,6 +14,8 @@ namespace sim::detail {
 // must fail. `key` is the registry key path relative to HKLM, the drive root ("C:\") or device
 // name ("C:"), or "" when the api has no key; `value` is the registry value name or "".
 bool ShouldFail(sim::Api api, const std::string& key, const std::string& value, DWORD* error);
+// ShouldFail for a call that reports its failure through the last error, which this sets.
+bool FailsWithLastError(sim::Api api, const std::string& key);
 
 // The thread's last error, as GetLastError() returns it: what a failing call sets.
 void SetError(DWORD error);

@@ -196,9 +196,8 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
     if (d::FailsWithLastError(sim::Api::QueryDosDevice, lpDeviceName))
         return 0;
     bool wellFormed = false; // only "X:" and "X:\\" name a drive's device
-    const sim::Drive* drive = std::strlen(lpDeviceName) <= 3
-                                  ? sim::DriveOfRoot(lpDeviceName, &wellFormed)
-                                  : nullptr;
+    const sim::Drive* drive =
+        std::strlen(lpDeviceName) <= 3 ? sim::DriveOfRoot(lpDeviceName, &wellFormed) : nullptr;
     if (!drive || drive->device.empty()) {
         sim::detail::SetError(ERROR_FILE_NOT_FOUND);
         return 0;

@@ -41,22 +41,21 @@ SubkeyAddress AddressOf(HKEY hKey, LPCSTR lpSubKey, const char* api) {
                                        : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
     return a;
 }
+// The error an injected fault fails this call with; ERROR_SUCCESS when none does.
+LONG InjectedFault(sim::Api api, const std::string& path, const std::string& name) {
+    DWORD err = 0;
+    return d::ShouldFail(api, path, name, &err) ? static_cast<LONG>(err) : ERROR_SUCCESS;
+}
 } // namespace
 
 extern "C" {
 
-LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
-                          PHKEY phkResult) {
-    (void)ulOptions;
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegOpenKeyExA");
     d::LogCall("RegOpenKeyExA " + path);
-    if (phkResult)
-        *phkResult = nullptr;
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegOpenKeyEx, path, "", &err))
-        return static_cast<LONG>(err);
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    if (const LONG fault = InjectedFault(sim::Api::RegOpenKeyEx, path, ""))
+        return fault;
     if (!parent)
         return ERROR_INVALID_HANDLE;
     if (parsed != ERROR_SUCCESS)
@@ -73,20 +72,15 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
-                            DWORD dwOptions, REGSAM samDesired,
-                            LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD,
+                            REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
                             LPDWORD lpdwDisposition) {
-    (void)dwOptions;
-    (void)lpSecurityAttributes;
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegCreateKeyExA");
     d::LogCall("RegCreateKeyExA " + path + " class=" + (lpClass ? lpClass : ""));
-    if (phkResult)
-        *phkResult = nullptr;
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegCreateKeyEx, path, "", &err))
-        return static_cast<LONG>(err);
-    if (!phkResult || Reserved != 0)
+    *phkResult = nullptr;
+    if (const LONG fault = InjectedFault(sim::Api::RegCreateKeyEx, path, ""))
+        return fault;
+    if (Reserved != 0)
         return ERROR_INVALID_PARAMETER;
     if (!parent)
         return ERROR_INVALID_HANDLE;
@@ -123,17 +117,16 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     const Handle* h = sim::reg::Resolve(hKey, "RegQueryValueExA", &path);
     const std::string name = lpValueName ? lpValueName : "";
     d::LogCall("RegQueryValueExA " + path + " " + (name.empty() ? "(Default)" : name));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegQueryValueEx, path, name, &err))
-        return static_cast<LONG>(err);
-    if ((lpData && !lpcbData) || lpReserved)
+    if (const LONG fault = InjectedFault(sim::Api::RegQueryValueEx, path, name))
+        return fault;
+    if (lpReserved)
         return ERROR_INVALID_PARAMETER;
     if (!h)
         return ERROR_INVALID_HANDLE;
     if (!(h->access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    const DWORD room = lpcbData ? *lpcbData : 0;
-    if (!lpData && lpcbData)
+    const DWORD room = *lpcbData;
+    if (!lpData)
         *lpcbData = 0;
     if (lpType)
         *lpType = REG_NONE;
@@ -155,22 +148,19 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     }
     if (lpType)
         *lpType = v->type;
-    if (lpcbData)
-        *lpcbData = size;
+    *lpcbData = size;
     return status;
 }
 
-LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                           const BYTE* lpData, DWORD cbData) {
-    (void)Reserved;
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                           DWORD cbData) {
     std::string path;
     const Handle* h = sim::reg::Resolve(hKey, "RegSetValueExA", &path);
     const std::string name = lpValueName ? lpValueName : "";
     d::LogCall("RegSetValueExA " + path + " " + (name.empty() ? "(Default)" : name) + " " +
                sim::reg::TypeName(dwType) + " " + std::to_string(cbData));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegSetValueEx, path, name, &err))
-        return static_cast<LONG>(err);
+    if (const LONG fault = InjectedFault(sim::Api::RegSetValueEx, path, name))
+        return fault;
     if (!h)
         return ERROR_INVALID_HANDLE;
     if (!(h->access & KEY_SET_VALUE))
@@ -206,9 +196,8 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegDeleteKeyA");
     d::LogCall("RegDeleteKeyA " + path);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegDeleteKey, path, "", &err))
-        return static_cast<LONG>(err);
+    if (const LONG fault = InjectedFault(sim::Api::RegDeleteKey, path, ""))
+        return fault;
     if (!parent)
         return ERROR_INVALID_HANDLE;
     if (parsed != ERROR_SUCCESS)
@@ -236,9 +225,8 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
     std::string path;
     const Handle* h = sim::reg::Resolve(hKey, "RegEnumKeyExA", &path);
     d::LogCall("RegEnumKeyExA " + path + " " + std::to_string(dwIndex));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegEnumKey, path, "", &err))
-        return static_cast<LONG>(err);
+    if (const LONG fault = InjectedFault(sim::Api::RegEnumKey, path, ""))
+        return fault;
     if (!lpName || !lpcchName || lpReserved || lpClass)
         return ERROR_INVALID_PARAMETER; // a class is not asked for here
     if (!h)

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -71,38 +73,17 @@ const std::vector<FallibleCall>& FallibleCalls() {
 }
 
 const char* ApiName(Api api) {
-    // In the order of sim::Api.
-    static const char* const kNames[] = {
-        "RegOpenKeyExA",
-        "RegCreateKeyExA",
-        "RegQueryValueExA",
-        "RegSetValueExA",
-        "RegCloseKey",
-        "OpenThreadToken",
-        "OpenProcessToken",
-        "GetTokenInformation",
-        "AllocateAndInitializeSid",
-        "LocalAlloc",
-        "GetLogicalDriveStringsA",
-        "GetDriveTypeA",
-        "GetDiskFreeSpaceA",
-        "GetVolumeInformationA",
-        "QueryDosDeviceA",
-        "SetTimer",
-        "CreateFontIndirectA",
-        "GetDC",
-        "DialogBoxParamA",
-        "WinHelpA",
-        "RegDeleteKeyA",
-        "RegEnumKeyExA",
-        "CreateFileA",
-        "WriteFile",
-        "FlushFileBuffers",
-        "CloseHandle",
-        "GetFileAttributesA",
-    };
-    static_assert(sizeof kNames / sizeof *kNames == static_cast<int>(Api::GetFileAttributes) + 1);
-    return kNames[static_cast<int>(api)];
+    static const std::vector<std::string> kNames = [] { // in the order of sim::Api
+        std::istringstream in(
+            "RegOpenKeyExA RegCreateKeyExA RegQueryValueExA RegSetValueExA RegCloseKey "
+            "OpenThreadToken OpenProcessToken GetTokenInformation AllocateAndInitializeSid "
+            "LocalAlloc GetLogicalDriveStringsA GetDriveTypeA GetDiskFreeSpaceA "
+            "GetVolumeInformationA QueryDosDeviceA SetTimer CreateFontIndirectA GetDC "
+            "DialogBoxParamA WinHelpA RegDeleteKeyA RegEnumKeyExA CreateFileA WriteFile "
+            "FlushFileBuffers CloseHandle GetFileAttributesA");
+        return std::vector<std::string>(std::istream_iterator<std::string>(in), {});
+    }();
+    return kNames.at(static_cast<std::size_t>(api)).c_str();
 }
 
 const std::vector<MessageBoxCall>& MessageBoxes() {
@@ -155,9 +136,9 @@ bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD
     if (fail) {
         st.fallible.back().failed = true;
         st.fallible.back().error = err;
+        if (error)
+            *error = err;
     }
-    if (fail && error)
-        *error = err;
     return fail;
 }
 

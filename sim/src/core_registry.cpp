@@ -2,9 +2,7 @@
 // the test API to seed and inspect it. advapi32's entry points are in core_registry_api.cpp.
 #include "registry_store.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -20,16 +18,6 @@ Registry& R() {
 // names a key of a later one.
 namespace {
 ULONG_PTR g_nextHandle = 0x10000;
-}
-
-bool IsStringType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
-std::string TypeName(DWORD type) {
-    static const char* const kNames[] = {
-        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD", "", "", "REG_MULTI_SZ"};
-    return type < 8 && *kNames[type] ? kNames[type] : "type" + std::to_string(type);
 }
 
 // Empty names, as in "A\\B" or after a trailing '\', are skipped, as Windows does.

@@ -15,7 +15,6 @@
 //   HKEY_LOCAL_MACHINE exists, and closing it does nothing.
 #include "registry_store.h"
 
-#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -41,6 +40,17 @@ SubkeyAddress AddressOf(HKEY hKey, LPCSTR lpSubKey, const char* api) {
                                        : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
     return a;
 }
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// As the call log names it.
+std::string TypeName(DWORD type) {
+    static const char* const kNames[] = {
+        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD", "", "", "REG_MULTI_SZ"};
+    return type < 8 && *kNames[type] ? kNames[type] : "type" + std::to_string(type);
+}
+
 // The error an injected fault fails this call with; ERROR_SUCCESS when none does.
 LONG InjectedFault(sim::Api api, const std::string& path, const std::string& name) {
     DWORD err = 0;
@@ -142,7 +152,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
         } else {
             if (size)
                 std::memcpy(lpData, v->data.data(), size);
-            if (sim::reg::IsStringType(v->type) && size && size < room && lpData[size - 1])
+            if (IsStringType(v->type) && size && size < room && lpData[size - 1])
                 lpData[size] = 0;
         }
     }
@@ -158,7 +168,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     const Handle* h = sim::reg::Resolve(hKey, "RegSetValueExA", &path);
     const std::string name = lpValueName ? lpValueName : "";
     d::LogCall("RegSetValueExA " + path + " " + (name.empty() ? "(Default)" : name) + " " +
-               sim::reg::TypeName(dwType) + " " + std::to_string(cbData));
+               TypeName(dwType) + " " + std::to_string(cbData));
     if (const LONG fault = InjectedFault(sim::Api::RegSetValueEx, path, name))
         return fault;
     if (!h)
@@ -168,7 +178,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     if (!lpData && cbData)
         return ERROR_NOACCESS;
     DWORD count = cbData;
-    if (count && sim::reg::IsStringType(dwType) && lpData[count - 1] && !lpData[count])
+    if (count && IsStringType(dwType) && lpData[count - 1] && !lpData[count])
         ++count;
     std::vector<BYTE> data(lpData, lpData + count);
     sim::reg::StoreValue(h->key, name, dwType, std::move(data));

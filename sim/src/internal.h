@@ -9,10 +9,8 @@
 
 namespace sim::detail {
 
-// Counts the call as one fallible call (FallibleCallCount()) and consults the injected faults
-// (InjectFault, FailNthCall). Returns true, with *error set (if error != nullptr), when this call
-// must fail. `key` is the registry key path relative to HKLM, the drive root ("C:\") or device
-// name ("C:"), or "" when the api has no key; `value` is the registry value name or "".
+// Records one fallible call and consults the injected faults: true, with *error set, when this
+// call must fail. `key` and `value` are what a sim::Fault matches.
 bool ShouldFail(sim::Api api, const std::string& key, const std::string& value, DWORD* error);
 // ShouldFail for a call that reports its failure through the last error, which this sets.
 bool FailsWithLastError(sim::Api api, const std::string& key);
@@ -23,8 +21,7 @@ void SetError(DWORD error);
 // Appends one line to sim::CallLog().
 void LogCall(const std::string& line);
 
-// Registers a function that sim::Reset() calls (after resetting the core state), so other parts
-// of sim (the window system) can reset theirs. Registering the same function twice is harmless.
+// Registers a function that sim::Reset() calls after resetting the core, once however often.
 void OnReset(void (*hook)());
 
 // The answer MessageBoxA returns comes from this hook when set (the window system may install one

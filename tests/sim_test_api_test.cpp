@@ -71,7 +71,7 @@ TEST_F(SimTestApi, CallLogAndExport) {
                     nullptr);
     DWORD one = 1;
     RegSetValueExA(h, "Start", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegSetValueExA(h, "Group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
+    RegSetValueExA(h, "group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
     const BYTE multi[] = {'a', 0, 'b', 0, 0};
     RegSetValueExA(h, "List", 0, REG_MULTI_SZ, multi, 5);
     RegSetValueExA(h, "", 0, REG_BINARY, multi, 2);
@@ -79,7 +79,7 @@ TEST_F(SimTestApi, CallLogAndExport) {
     const std::vector<std::string> expected{
         "RegCreateKeyExA SOFTWARE\\Hx class=REG_SZ",
         "RegSetValueExA SOFTWARE\\Hx Start REG_DWORD 4",
-        "RegSetValueExA SOFTWARE\\Hx Group REG_SZ 10",
+        "RegSetValueExA SOFTWARE\\Hx group REG_SZ 10",
         "RegSetValueExA SOFTWARE\\Hx List REG_MULTI_SZ 5",
         "RegSetValueExA SOFTWARE\\Hx (Default) REG_BINARY 2",
         "RegCloseKey SOFTWARE\\Hx",
@@ -90,7 +90,7 @@ TEST_F(SimTestApi, CallLogAndExport) {
                                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
                                     ";class=\"REG_SZ\"\n"
                                     "@=hex(3):61,00\n"
-                                    "\"Group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
+                                    "\"group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
                                     "\"List\"=hex(7):61,00,62,00,00\n"
                                     "\"Start\"=dword:00000001\n\n");
     const sim::Hive before = sim::Snapshot();
@@ -127,6 +127,38 @@ TEST_F(SimTestApi, WsprintfFormatsOutsideWhatCSharesAreMisuses) {
         else
             wsprintfA(buf, c.fmt, 1);
         EXPECT_EQ(sim::Misuses().empty(), c.shared) << c.fmt;
+    }
+}
+
+// sim answers what the program asks of a module and a volume; more than that is a misuse.
+TEST_F(SimTestApi, QueriesBeyondWhatTheProgramAsksAreMisuses) {
+    sim::AddDrive(sim::Drive{});
+    char fs[16];
+    DWORD serial = 0;
+    const struct {
+        const char* what;
+        BOOL (*call)(char* fs, DWORD* serial);
+        bool misuse;
+    } cases[] = {
+        {"own module", [](char*, DWORD*) { return GetModuleHandleA(nullptr) ? TRUE : FALSE; },
+         false},
+        {"module by name",
+         [](char*, DWORD*) { return GetModuleHandleA("HxSetup.exe") ? TRUE : FALSE; }, true},
+        {"file system",
+         [](char* f, DWORD*) {
+             return GetVolumeInformationA("C:\\", nullptr, 0, nullptr, nullptr, nullptr, f, 16);
+         },
+         false},
+        {"serial number",
+         [](char* f, DWORD* s) {
+             return GetVolumeInformationA("C:\\", nullptr, 0, s, nullptr, nullptr, f, 16);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = sim::Misuses().size();
+        c.call(fs, &serial);
+        EXPECT_EQ(sim::Misuses().size(), before + (c.misuse ? 1 : 0)) << c.what;
     }
 }
 

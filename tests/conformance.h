@@ -41,4 +41,14 @@ bool KeyExists(const std::string& path);
 std::optional<std::string> KeyClass(const std::string& path);
 std::optional<RegValue> GetValue(const std::string& path, const std::string& name);
 
+// The Administrators group's SID, from AllocateAndInitializeSid (nullptr if that fails); the
+// caller frees it with FreeSid.
+inline PSID AdminSid() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID sid = nullptr;
+    AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0,
+                             0, 0, 0, &sid);
+    return sid;
+}
+
 } // namespace hxt

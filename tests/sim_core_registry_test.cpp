@@ -287,43 +287,4 @@ TEST_F(SimRegistry, HandlesAndAccess) {
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
-#if HXT_SIM // key permissions that deny an administrator only sim can set
-// A key's permissions, which only sim sets for a test: an administrator with the group enabled
-// gets what the first mask grants, any other token (a filtered one of a console that is not
-// elevated included) what the second does; the keys around it grant everything.
-TEST_F(SimRegistry, KeyPermissionsGrantWhatTheTokenMayHave) {
-    const std::string enumKey = kService + "\\Enum";
-    hxt::SeedDword(kParams, "Drive", 1);
-    hxt::SeedKey(enumKey.c_str());
-    sim::SetKeyAccess(kService, KEY_ALL_ACCESS, KEY_READ);
-    sim::SetKeyAccess(enumKey, KEY_READ, KEY_READ); // no DELETE, for anyone
-    HKEY h = nullptr;
-    DWORD disposition = 0;
-    for (bool elevated : {true, false}) {
-        SCOPED_TRACE(elevated ? "elevated" : "filtered");
-        sim::SetToken({true, elevated});
-        const LONG all = elevated ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kService.c_str(), 0, KEY_ALL_ACCESS, &h), all);
-        if (h)
-            RegCloseKey(h);
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kService.c_str(), 0, KEY_READ, &h),
-                  ERROR_SUCCESS);
-        RegCloseKey(h);
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kService + "\\New").c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &h, &disposition),
-                  all);
-        if (h) {
-            RegCloseKey(h);
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kService + "\\New").c_str());
-        }
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParams, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
-        RegCloseKey(h);
-        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, enumKey.c_str()), ERROR_ACCESS_DENIED);
-    }
-    EXPECT_TRUE(hxt::KeyExists(enumKey.c_str()));
-    EXPECT_EQ(sim::OpenKeyCount(), 0u);
-}
-
-#endif
-
 } // namespace

@@ -18,7 +18,8 @@ namespace {
 
 using namespace simwintest;
 
-const std::string kParamsPath = std::string(hxt::kScratch) + "\\Services\\HxVol\\Parameters";
+const std::string kService = std::string(hxt::kScratch) + "\\Services\\HxVol";
+const std::string kParamsPath = kService + "\\Parameters";
 const char* const kParams = kParamsPath.c_str();
 
 class SimTestApi : public ::testing::Test {
@@ -31,14 +32,6 @@ protected:
     }
 };
 
-PSID AdminSid() {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    PSID sid = nullptr;
-    EXPECT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &sid));
-    return sid;
-}
-
 // ---- the registry, SIDs and faults of the core ----
 
 TEST_F(SimTestApi, ExportKeepsTheFirstCaseOfNames) {
@@ -46,7 +39,7 @@ TEST_F(SimTestApi, ExportKeepsTheFirstCaseOfNames) {
                    "NonPagedPoolSize", 0);
     sim::SeedDword("system\\currentcontrolset\\control\\session manager\\memory management",
                    "NONPAGEDPOOLSIZE", 7);
-    const std::string hive = sim::ExportHive();
+    const std::string hive = sim::Snapshot().text;
     EXPECT_NE(hive.find("[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session "
                         "Manager\\Memory Management]\n\"NonPagedPoolSize\"=dword:00000007\n"),
               std::string::npos)
@@ -78,7 +71,7 @@ TEST_F(SimTestApi, CallLogAndExport) {
                     nullptr);
     DWORD one = 1;
     RegSetValueExA(h, "Start", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), 4);
-    RegSetValueExA(h, "Group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
+    RegSetValueExA(h, "group", 0, REG_SZ, reinterpret_cast<const BYTE*>("Halcyonix"), 10);
     const BYTE multi[] = {'a', 0, 'b', 0, 0};
     RegSetValueExA(h, "List", 0, REG_MULTI_SZ, multi, 5);
     RegSetValueExA(h, "", 0, REG_BINARY, multi, 2);
@@ -86,20 +79,20 @@ TEST_F(SimTestApi, CallLogAndExport) {
     const std::vector<std::string> expected{
         "RegCreateKeyExA SOFTWARE\\Hx class=REG_SZ",
         "RegSetValueExA SOFTWARE\\Hx Start REG_DWORD 4",
-        "RegSetValueExA SOFTWARE\\Hx Group REG_SZ 10",
+        "RegSetValueExA SOFTWARE\\Hx group REG_SZ 10",
         "RegSetValueExA SOFTWARE\\Hx List REG_MULTI_SZ 5",
         "RegSetValueExA SOFTWARE\\Hx (Default) REG_BINARY 2",
         "RegCloseKey SOFTWARE\\Hx",
     };
     EXPECT_EQ(sim::CallLog(), expected);
-    EXPECT_EQ(sim::ExportHive(), "REGEDIT4\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
-                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
-                                 ";class=\"REG_SZ\"\n"
-                                 "@=hex:61,00\n"
-                                 "\"Group\"=\"Halcyonix\"\n"
-                                 "\"List\"=hex(7):61,00,62,00,00\n"
-                                 "\"Start\"=dword:00000001\n\n");
+    EXPECT_EQ(sim::Snapshot().text, "REGEDIT4\n\n"
+                                    "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+                                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Hx]\n"
+                                    ";class=\"REG_SZ\"\n"
+                                    "@=hex(3):61,00\n"
+                                    "\"group\"=hex(1):48,61,6c,63,79,6f,6e,69,78,00\n"
+                                    "\"List\"=hex(7):61,00,62,00,00\n"
+                                    "\"Start\"=dword:00000001\n\n");
     const sim::Hive before = sim::Snapshot();
     sim::SeedString("SOFTWARE\\Hx", "Group", "Halcyonix");
     EXPECT_EQ(sim::Snapshot(), before);
@@ -107,13 +100,75 @@ TEST_F(SimTestApi, CallLogAndExport) {
     EXPECT_FALSE(sim::Snapshot() == before);
 }
 TEST_F(SimTestApi, SidsAreCountedAndASecondFreeIsAMisuse) {
-    PSID sid = AdminSid();
+    PSID sid = hxt::AdminSid();
     EXPECT_EQ(sim::LiveSidCount(), 1u);
     EXPECT_EQ(FreeSid(sid), nullptr);
     EXPECT_EQ(sim::LiveSidCount(), 0u);
     EXPECT_EQ(FreeSid(sid), sid) << "a second free fails";
     EXPECT_EQ(sim::Misuses().size(), 1u);
 }
+// wsprintfA leaves to C's formatter only what C prints as Windows does; anything else is a misuse.
+TEST_F(SimTestApi, WsprintfFormatsOutsideWhatCSharesAreMisuses) {
+    const struct {
+        const char* fmt; // one conversion, of a string when text, else of the number 1
+        bool text;
+        bool shared;
+    } cases[] = {
+        {"%s %%", true, true}, {"%-11d", false, true}, {"%05d", false, true},
+        {"%05s", true, false}, {"%.2s", true, true},   {"%.2d", false, false},
+        {"%X", false, true},   {"%hd", false, false},  {"%ld", false, false},
+        {"%#x", false, false}, {"%5q", false, false},  {"end%", false, false},
+    };
+    for (const auto& c : cases) {
+        sim::Reset();
+        char buf[64];
+        if (c.text)
+            wsprintfA(buf, c.fmt, "a");
+        else
+            wsprintfA(buf, c.fmt, 1);
+        EXPECT_EQ(sim::Misuses().empty(), c.shared) << c.fmt;
+    }
+}
+
+// sim answers what the program asks of a module and a volume; more than that is a misuse.
+TEST_F(SimTestApi, QueriesBeyondWhatTheProgramAsksAreMisuses) {
+    sim::AddDrive(sim::Drive{});
+    char fs[16];
+    DWORD serial = 0;
+    const struct {
+        const char* what;
+        BOOL (*call)(char* fs, DWORD* serial);
+        bool misuse;
+    } cases[] = {
+        {"own module", [](char*, DWORD*) { return GetModuleHandleA(nullptr) ? TRUE : FALSE; },
+         false},
+        {"module by name",
+         [](char*, DWORD*) { return GetModuleHandleA("HxSetup.exe") ? TRUE : FALSE; }, true},
+        {"file system",
+         [](char* f, DWORD*) {
+             return GetVolumeInformationA("C:\\", nullptr, 0, nullptr, nullptr, nullptr, f, 16);
+         },
+         false},
+        {"serial number",
+         [](char* f, DWORD* s) {
+             return GetVolumeInformationA("C:\\", nullptr, 0, s, nullptr, nullptr, f, 16);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = sim::Misuses().size();
+        c.call(fs, &serial);
+        EXPECT_EQ(sim::Misuses().size(), before + (c.misuse ? 1 : 0)) << c.what;
+    }
+}
+
+TEST_F(SimTestApi, ApiNamesAreTheWin32Names) {
+    EXPECT_STREQ(sim::ApiName(sim::Api::RegOpenKeyEx), "RegOpenKeyExA");
+    EXPECT_STREQ(sim::ApiName(sim::Api::GetDiskFreeSpace), "GetDiskFreeSpaceA");
+    EXPECT_STREQ(sim::ApiName(sim::Api::RegEnumKey), "RegEnumKeyExA");
+    EXPECT_STREQ(sim::ApiName(sim::Api::GetFileAttributes), "GetFileAttributesA");
+}
+
 TEST_F(SimTestApi, EveryCallCanBeFailed) {
     struct Case {
         sim::Api api;
@@ -155,7 +210,57 @@ TEST_F(SimTestApi, EveryCallCanBeFailed) {
     }
 }
 
+// A key's permissions, which sim sets for a test: an administrator with the group enabled gets
+// what the first mask grants, any other token (a filtered one of a console that is not elevated
+// included) what the second does; the keys around it grant everything.
+TEST_F(SimTestApi, KeyPermissionsGrantWhatTheTokenMayHave) {
+    const std::string enumKey = kService + "\\Enum";
+    hxt::SeedDword(kParams, "Drive", 1);
+    hxt::SeedKey(enumKey.c_str());
+    sim::SetKeyAccess(kService, KEY_ALL_ACCESS, KEY_READ);
+    sim::SetKeyAccess(enumKey, KEY_READ, KEY_READ); // no DELETE, for anyone
+    HKEY h = nullptr;
+    DWORD disposition = 0;
+    for (bool elevated : {true, false}) {
+        SCOPED_TRACE(elevated ? "elevated" : "filtered");
+        sim::SetToken({true, elevated});
+        const LONG all = elevated ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kService.c_str(), 0, KEY_ALL_ACCESS, &h), all);
+        if (h)
+            RegCloseKey(h);
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kService.c_str(), 0, KEY_READ, &h),
+                  ERROR_SUCCESS);
+        RegCloseKey(h);
+        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kService + "\\New").c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &h, &disposition),
+                  all);
+        if (h) {
+            RegCloseKey(h);
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kService + "\\New").c_str());
+        }
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParams, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+        RegCloseKey(h);
+        EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, enumKey.c_str()), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_TRUE(hxt::KeyExists(enumKey.c_str()));
+    EXPECT_EQ(sim::OpenKeyCount(), 0u);
+}
+
 // ---- the window layer ----
+
+// The program's own template, as sim reads it from the resource file.
+TEST_F(WindowTest, MainTemplateOfTheResourceFileMapsToItsPixelSize) {
+    if (!sim::res::FindDialog(102))
+        GTEST_SKIP() << "no template 102 in the resource file";
+    sim::ui::OnDialog(102, [](Dialog& d) {
+        RECT cr = d.ClientRect();
+        EXPECT_EQ(cr.right, 425);
+        EXPECT_EQ(cr.bottom, 436);
+        d.Esc();
+    });
+    R().endOnOkCancel = true;
+    DialogBoxParamA(nullptr, MAKEINTRESOURCEA(102), nullptr, TestProc, 0);
+}
 
 TEST_F(WindowTest, InjectedFailureGivesMinusOne) {
     sim::InjectFault({sim::Api::DialogBoxParam});

@@ -65,21 +65,6 @@ TEST_F(WindowTest, ControlsArePlacedInPixelsOfTheClientArea) {
     });
 }
 
-#if HXT_SIM // the program's own templates, which only sim reads from the resource file here
-TEST_F(WindowTest, MainTemplateOfTheResourceFileMapsToItsPixelSize) {
-    if (!sim::res::FindDialog(102))
-        GTEST_SKIP() << "no template 102 in the resource file";
-    sim::ui::OnDialog(102, [](Dialog& d) {
-        RECT cr = d.ClientRect();
-        EXPECT_EQ(cr.right, 425);
-        EXPECT_EQ(cr.bottom, 436);
-        d.Esc();
-    });
-    R().endOnOkCancel = true;
-    DialogBoxParamA(nullptr, MAKEINTRESOURCEA(102), nullptr, TestProc, 0);
-}
-#endif
-
 // ---- the modal run ----
 
 TEST_F(WindowTest, RunSendsInitThenEndsWithTheEndDialogResultAndDestroys) {

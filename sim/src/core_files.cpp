@@ -1,16 +1,11 @@
 // Files on the host's own file system, and the console's standard handles.
-//
-// Fidelity notes:
 // - CreateFileA knows only what a program writing a new file asks for: GENERIC_WRITE and
-//   CREATE_NEW, which fails with ERROR_FILE_EXISTS when the path is taken (in one step, as on
-//   Windows). Anything else fails with ERROR_INVALID_PARAMETER and is recorded as a misuse.
-// - A file handle is not shared for deletion: DeleteFileA of a file still open fails with
-//   ERROR_SHARING_VIOLATION, as on Windows, so that a program that deletes before it closes
-//   leaves the file behind here too.
-// - An injected failure of CloseHandle still closes the file: the handle is gone, only the result
-//   says that the data may not have reached the disk.
-// - A full host disk fails WriteFile and FlushFileBuffers with ERROR_DISK_FULL; other host
-//   errors with ERROR_WRITE_FAULT.
+//   CREATE_NEW, which fails with ERROR_FILE_EXISTS when the path is taken; anything else is a
+//   misuse. A file handle is not shared for deletion: DeleteFileA of a file still open fails with
+//   ERROR_SHARING_VIOLATION, as on Windows.
+// - An injected failure of CloseHandle still closes the file; only the result says that the data
+//   may not have reached the disk. A full host disk is ERROR_DISK_FULL, other host errors
+//   ERROR_WRITE_FAULT.
 #include "internal.h"
 
 #include <cerrno>
@@ -53,11 +48,7 @@ OpenFile* Find(HANDLE hFile) {
 
 // A call that may be failed by an injected fault, on an open file; false after setting the error.
 bool Proceed(Api api, const OpenFile& file) {
-    DWORD err = 0;
-    if (!detail::ShouldFail(api, file.path, "", &err))
-        return true;
-    detail::SetError(err);
-    return false;
+    return !detail::FailsWithLastError(api, file.path);
 }
 
 } // namespace
@@ -106,11 +97,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         d::SetError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::CreateFile, path, "", &err)) {
-        d::SetError(err);
+    if (d::FailsWithLastError(sim::Api::CreateFile, path))
         return INVALID_HANDLE_VALUE;
-    }
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) {
         d::SetError(errno == EEXIST   ? ERROR_FILE_EXISTS

@@ -3,26 +3,22 @@
 //
 // Fidelity notes:
 // - GetLogicalDriveStringsA returns the length written without the final NUL; when the buffer is
-//   too small it writes nothing and returns the size needed including that NUL (Wine's kernelbase).
-// - A root path is "X:\", but "X:" and any path on the drive answer for the drive as well (as
-//   Wine does, MSDN asking for the backslash notwithstanding; sim has no directories).
-//   GetDriveTypeA answers DRIVE_NO_ROOT_DIR for anything else or for a drive that does not exist;
+//   too small it writes nothing and returns the size needed including that NUL.
+// - A root path is "X:\", but "X:" and any path on the drive answer for the drive as well, as
+//   Wine does. GetDriveTypeA answers DRIVE_NO_ROOT_DIR for a drive that does not exist;
 //   GetDiskFreeSpaceA and GetVolumeInformationA fail with ERROR_INVALID_NAME for a path that names
 //   no drive and ERROR_PATH_NOT_FOUND for a missing drive.
-// - GetVolumeInformationA: a label or file system name that does not fit its buffer with its NUL
-//   fails with ERROR_BAD_LENGTH (24), as NT's kernel32 does; nothing is written then.
-// - QueryDosDeviceA for one name ("X:", or "X:\") stores the target, its NUL and the NUL that ends
-//   the list, and returns that count (length + 2); a smaller buffer fails with
-//   ERROR_INSUFFICIENT_BUFFER and nothing written, as under Wine. An unknown name, or a drive
-//   without a device mapping, fails with ERROR_FILE_NOT_FOUND. A NULL name lists the drive names,
-//   which must fit whole.
+// - GetVolumeInformationA gives the file system's name, the one thing the program asks; a name
+//   that does not fit its buffer with its NUL fails with ERROR_BAD_LENGTH, as NT's kernel32 does.
+// - QueryDosDeviceA for one drive ("X:", or "X:\") stores the target, its NUL and the NUL that
+//   ends the list, and returns that count; a smaller buffer fails with ERROR_INSUFFICIENT_BUFFER,
+//   an unknown drive or one without a device with ERROR_FILE_NOT_FOUND.
 // - GetModuleFileNameA with a buffer too small copies nSize characters without a NUL, returns
-//   nSize and sets ERROR_INSUFFICIENT_BUFFER: the Windows NT/XP behaviour (MSDN) that Wine keeps,
-//   and the one that catches a program that trusts the truncated text to be terminated.
-// - The machine's own files (not the host's: those are core_files.cpp's) are names only, seeded
-//   by the test. GetFileAttributesA answers a seeded file with its attributes, a folder above one
-//   with FILE_ATTRIBUTE_DIRECTORY; anything else fails with ERROR_FILE_NOT_FOUND when its folder
-//   exists, else ERROR_PATH_NOT_FOUND. Names compare without regard to case, '\' separating.
+//   nSize and sets ERROR_INSUFFICIENT_BUFFER: the Windows NT/XP behaviour that Wine keeps, and the
+//   one that catches a program that trusts the truncated text to be terminated.
+// - The machine's own files are names only, seeded by the test. GetFileAttributesA answers a
+//   seeded file with its attributes, a folder above one with FILE_ATTRIBUTE_DIRECTORY; anything
+//   else fails with ERROR_FILE_NOT_FOUND when its folder exists, else ERROR_PATH_NOT_FOUND.
 // - GetWindowsDirectoryA answers "C:\WINDOWS"; with a buffer too small it writes nothing and
 //   returns the size needed including the NUL.
 #include "internal.h"
@@ -36,16 +32,10 @@ namespace {
 struct Machine {
     SIZE_T totalPhys = 32u * 1024 * 1024;
     std::map<char, Drive> drives; // by upper-case letter
-    std::vector<char> commandLine = Terminated("HxSetup.exe");
+    std::string commandLine = "HxSetup.exe";
     std::wstring commandLineW = L"HxSetup.exe";
     std::string moduleFileName = "C:\\Program Files\\Halcyonix\\HxSetup.exe";
     std::map<std::string, DWORD> files; // by upper-case path
-
-    static std::vector<char> Terminated(const std::string& s) {
-        std::vector<char> v(s.begin(), s.end());
-        v.push_back('\0');
-        return v;
-    }
 };
 
 Machine& M() {
@@ -61,25 +51,12 @@ char Upper(char c) {
 // The drive a path "X:", "X:\" or "X:\..." is on, or nullptr; *wellFormed tells whether the path
 // names a drive at all.
 const Drive* DriveOfRoot(LPCSTR root, bool* wellFormed) {
-    if (!root)
-        root = "C:\\"; // the current directory's root; the program's is on C:
     *wellFormed = Upper(root[0]) >= 'A' && Upper(root[0]) <= 'Z' && root[1] == ':' &&
                   (root[2] == '\0' || root[2] == '\\');
     if (!*wellFormed)
         return nullptr;
     auto it = M().drives.find(Upper(root[0]));
     return it == M().drives.end() ? nullptr : &it->second;
-}
-
-std::string Text(LPCSTR s) {
-    return s ? s : "(null)";
-}
-
-std::string UpperPath(const std::string& path) {
-    std::string out;
-    for (char c : path)
-        out += Upper(c);
-    return out;
 }
 
 // Whether a seeded file lies below the folder.
@@ -105,18 +82,8 @@ void AddDrive(const Drive& drive) {
 }
 
 void SetCommandLine(const std::string& commandLine) {
-    M().commandLine = Machine::Terminated(commandLine);
-    M().commandLineW.clear();
-    for (char c : commandLine)
-        M().commandLineW += static_cast<wchar_t>(static_cast<unsigned char>(c));
-}
-
-void SetCommandLine(const std::wstring& commandLine) {
-    std::string ansi;
-    for (wchar_t c : commandLine)
-        ansi += c <= 0xFF ? static_cast<char>(c) : '?';
-    SetCommandLine(ansi);
-    M().commandLineW = commandLine;
+    M().commandLine = commandLine;
+    M().commandLineW.assign(commandLine.begin(), commandLine.end());
 }
 
 void SetModuleFileName(const std::string& path) {
@@ -124,11 +91,11 @@ void SetModuleFileName(const std::string& path) {
 }
 
 void SeedFile(const std::string& path, DWORD attributes) {
-    M().files[UpperPath(path)] = attributes;
+    M().files[detail::UpperAscii(path)] = attributes;
 }
 
 void RemoveFile(const std::string& path) {
-    M().files.erase(UpperPath(path));
+    M().files.erase(detail::UpperAscii(path));
 }
 
 namespace detail {
@@ -157,18 +124,11 @@ void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {
 
 DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
     d::LogCall("GetLogicalDriveStringsA " + std::to_string(nBufferLength));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetLogicalDriveStrings, "", "", &err)) {
-        sim::detail::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetLogicalDriveStrings, ""))
         return 0;
-    }
     const DWORD count = static_cast<DWORD>(sim::M().drives.size());
     if (count * 4 + 1 > nBufferLength)
         return count * 4 + 1;
-    if (!lpBuffer) {
-        sim::detail::SetError(ERROR_NOACCESS);
-        return 0;
-    }
     char* p = lpBuffer;
     for (const auto& [letter, drive] : sim::M().drives) {
         *p++ = letter;
@@ -181,12 +141,9 @@ DWORD WINAPI GetLogicalDriveStringsA(DWORD nBufferLength, LPSTR lpBuffer) {
 }
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
-    d::LogCall("GetDriveTypeA " + sim::Text(lpRootPathName));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetDriveType, lpRootPathName ? lpRootPathName : "", "", &err)) {
-        sim::detail::SetError(err);
+    d::LogCall(std::string("GetDriveTypeA ") + lpRootPathName);
+    if (d::FailsWithLastError(sim::Api::GetDriveType, lpRootPathName))
         return DRIVE_UNKNOWN;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     return drive ? drive->type : DRIVE_NO_ROOT_DIR;
@@ -195,97 +152,57 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster,
                               LPDWORD lpBytesPerSector, LPDWORD lpNumberOfFreeClusters,
                               LPDWORD lpTotalNumberOfClusters) {
-    d::LogCall("GetDiskFreeSpaceA " + sim::Text(lpRootPathName));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetDiskFreeSpace, lpRootPathName ? lpRootPathName : "", "", &err)) {
-        sim::detail::SetError(err);
+    d::LogCall(std::string("GetDiskFreeSpaceA ") + lpRootPathName);
+    if (d::FailsWithLastError(sim::Api::GetDiskFreeSpace, lpRootPathName))
         return FALSE;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
         sim::detail::SetError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
         return FALSE;
     }
-    if (lpSectorsPerCluster)
-        *lpSectorsPerCluster = drive->sectorsPerCluster;
-    if (lpBytesPerSector)
-        *lpBytesPerSector = drive->bytesPerSector;
-    if (lpNumberOfFreeClusters)
-        *lpNumberOfFreeClusters = drive->freeClusters;
-    if (lpTotalNumberOfClusters)
-        *lpTotalNumberOfClusters = drive->totalClusters;
+    *lpSectorsPerCluster = drive->sectorsPerCluster;
+    *lpBytesPerSector = drive->bytesPerSector;
+    *lpNumberOfFreeClusters = drive->freeClusters;
+    *lpTotalNumberOfClusters = drive->totalClusters;
     return TRUE;
 }
 
-BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer,
-                                  DWORD nVolumeNameSize, LPDWORD lpVolumeSerialNumber,
-                                  LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
-                                  LPSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize) {
-    d::LogCall("GetVolumeInformationA " + sim::Text(lpRootPathName));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetVolumeInformation, lpRootPathName ? lpRootPathName : "", "",
-                      &err)) {
-        sim::detail::SetError(err);
+BOOL WINAPI GetVolumeInformationA(LPCSTR lpRootPathName, LPSTR lpVolumeNameBuffer, DWORD,
+                                  LPDWORD lpVolumeSerialNumber, LPDWORD lpMaximumComponentLength,
+                                  LPDWORD lpFileSystemFlags, LPSTR lpFileSystemNameBuffer,
+                                  DWORD nFileSystemNameSize) {
+    d::LogCall(std::string("GetVolumeInformationA ") + lpRootPathName);
+    if (d::FailsWithLastError(sim::Api::GetVolumeInformation, lpRootPathName))
         return FALSE;
-    }
     bool wellFormed = false;
     const sim::Drive* drive = sim::DriveOfRoot(lpRootPathName, &wellFormed);
     if (!drive) {
         sim::detail::SetError(wellFormed ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
         return FALSE;
     }
-    if ((lpVolumeNameBuffer && drive->label.size() >= nVolumeNameSize) ||
-        (lpFileSystemNameBuffer && drive->fileSystem.size() >= nFileSystemNameSize)) {
+    if (lpVolumeNameBuffer || lpVolumeSerialNumber || lpMaximumComponentLength || lpFileSystemFlags)
+        d::RecordMisuse("GetVolumeInformationA asked for more than the file system's name");
+    if (drive->fileSystem.size() >= nFileSystemNameSize) {
         sim::detail::SetError(ERROR_BAD_LENGTH);
         return FALSE;
     }
-    if (lpVolumeNameBuffer)
-        std::memcpy(lpVolumeNameBuffer, drive->label.c_str(), drive->label.size() + 1);
-    if (lpFileSystemNameBuffer)
-        std::memcpy(lpFileSystemNameBuffer, drive->fileSystem.c_str(),
-                    drive->fileSystem.size() + 1);
-    if (lpVolumeSerialNumber)
-        *lpVolumeSerialNumber = 0x1C2B3A00u + static_cast<BYTE>(drive->letter);
-    if (lpMaximumComponentLength)
-        *lpMaximumComponentLength = 255;
-    if (lpFileSystemFlags)
-        *lpFileSystemFlags = drive->fileSystem == "NTFS" ? 0x000700FFu : 0x00000006u;
+    std::memcpy(lpFileSystemNameBuffer, drive->fileSystem.c_str(), drive->fileSystem.size() + 1);
     return TRUE;
 }
 
 DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucchMax) {
-    d::LogCall("QueryDosDeviceA " + sim::Text(lpDeviceName));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::QueryDosDevice, lpDeviceName ? lpDeviceName : "", "", &err)) {
-        sim::detail::SetError(err);
+    d::LogCall(std::string("QueryDosDeviceA ") + lpDeviceName);
+    if (d::FailsWithLastError(sim::Api::QueryDosDevice, lpDeviceName))
+        return 0;
+    bool wellFormed = false; // only "X:" and "X:\\" name a drive's device
+    const sim::Drive* drive =
+        std::strlen(lpDeviceName) <= 3 ? sim::DriveOfRoot(lpDeviceName, &wellFormed) : nullptr;
+    if (!drive || drive->device.empty()) {
+        sim::detail::SetError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
-    std::string out; // the characters to store, NULs included
-    if (!lpDeviceName) {
-        for (const auto& [letter, drive] : sim::M().drives) {
-            if (drive.device.empty())
-                continue;
-            out += letter;
-            out += ':';
-            out += '\0';
-        }
-        out += '\0';
-    } else {
-        const sim::Drive* drive = nullptr;
-        const std::size_t n = std::strlen(lpDeviceName);
-        if ((n == 2 || (n == 3 && lpDeviceName[2] == '\\')) && lpDeviceName[1] == ':') {
-            auto it = sim::M().drives.find(sim::Upper(lpDeviceName[0]));
-            if (it != sim::M().drives.end())
-                drive = &it->second;
-        }
-        if (!drive || drive->device.empty()) {
-            sim::detail::SetError(ERROR_FILE_NOT_FOUND);
-            return 0;
-        }
-        out = drive->device;
-        out += std::string(2, '\0'); // the name's NUL and the list's
-    }
+    const std::string out = drive->device + std::string(2, '\0'); // the name's NUL and the list's
     if (out.size() > ucchMax) {
         sim::detail::SetError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
@@ -295,24 +212,18 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR lpDeviceName, LPSTR lpTargetPath, DWORD ucch
 }
 
 LPSTR WINAPI GetCommandLineA(void) {
-    return sim::M().commandLine.data();
+    return &sim::M().commandLine[0];
 }
 
 LPWSTR WINAPI GetCommandLineW(void) {
     return sim::M().commandLineW.data();
 }
 
+// The program asks only for its own module's.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
     if (!lpModuleName)
         return sim::kModule;
-    const std::string& path = sim::M().moduleFileName;
-    std::string base = path.substr(path.find_last_of("\\/") + 1);
-    std::string name = lpModuleName;
-    name = name.substr(name.find_last_of("\\/") + 1);
-    if (name.find('.') == std::string::npos)
-        name += ".dll"; // Windows' default extension
-    if (d::EqualNoCase(name, base))
-        return sim::kModule;
+    d::RecordMisuse(std::string("GetModuleHandleA of a module by name: ") + lpModuleName);
     sim::detail::SetError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -345,12 +256,9 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
     const std::string path = lpFileName ? lpFileName : "";
     d::LogCall("GetFileAttributesA " + path);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::GetFileAttributes, path, "", &err)) {
-        d::SetError(err);
+    if (d::FailsWithLastError(sim::Api::GetFileAttributes, path))
         return INVALID_FILE_ATTRIBUTES;
-    }
-    const std::string upper = sim::UpperPath(path);
+    const std::string upper = sim::detail::UpperAscii(path);
     auto it = sim::M().files.find(upper);
     if (it != sim::M().files.end())
         return it->second;

@@ -2,9 +2,7 @@
 // the test API to seed and inspect it. advapi32's entry points are in core_registry_api.cpp.
 #include "registry_store.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -22,50 +20,7 @@ namespace {
 ULONG_PTR g_nextHandle = 0x10000;
 }
 
-bool IsStringType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
-std::string TypeName(DWORD type) {
-    switch (type) {
-    case REG_NONE:
-        return "REG_NONE";
-    case REG_SZ:
-        return "REG_SZ";
-    case REG_EXPAND_SZ:
-        return "REG_EXPAND_SZ";
-    case REG_BINARY:
-        return "REG_BINARY";
-    case REG_DWORD:
-        return "REG_DWORD";
-    case REG_DWORD_BIG_ENDIAN:
-        return "REG_DWORD_BIG_ENDIAN";
-    case REG_LINK:
-        return "REG_LINK";
-    case REG_MULTI_SZ:
-        return "REG_MULTI_SZ";
-    case REG_QWORD:
-        return "REG_QWORD";
-    default:
-        return "type" + std::to_string(type);
-    }
-}
-
-REGSAM MapAccess(REGSAM sam) {
-    REGSAM out = sam & 0x00FFFFFF;
-    if (sam & GENERIC_READ)
-        out |= KEY_READ;
-    if (sam & GENERIC_WRITE)
-        out |= KEY_WRITE;
-    if (sam & GENERIC_EXECUTE)
-        out |= KEY_READ;
-    if (sam & (GENERIC_ALL | MAXIMUM_ALLOWED))
-        out |= KEY_ALL_ACCESS;
-    return out;
-}
-
-// Splits a subkey path into its names. A leading '\' or an empty name inside the path is
-// ERROR_BAD_PATHNAME; trailing '\'s are ignored (Windows accepts "Software\Wine\Test\\").
+// Empty names, as in "A\\B" or after a trailing '\', are skipped, as Windows does.
 LONG SplitPath(const char* sub, std::vector<std::string>* parts) {
     parts->clear();
     if (!sub || !*sub)
@@ -111,23 +66,15 @@ const Handle* Resolve(HKEY hKey, const char* api, std::string* path) {
         return &it->second;
     }
     auto c = R().closed.find(h);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%#llx", static_cast<unsigned long long>(h));
-    if (c != R().closed.end()) {
-        *path = c->second;
-        detail::RecordMisuse(std::string(api) + " on closed handle " + buf + " (" + c->second +
-                             ")");
-    } else {
-        *path = std::string("<invalid handle ") + buf + ">";
-        detail::RecordMisuse(std::string(api) + " on invalid handle " + buf);
-    }
+    *path = c != R().closed.end() ? c->second : "<invalid handle>";
+    detail::RecordMisuse(std::string(api) + " on a closed or invalid handle: " + *path);
     return nullptr;
 }
 
 HKEY NewHandle(Key* key, const std::string& path, REGSAM access) {
     const ULONG_PTR h = g_nextHandle;
     g_nextHandle += 4;
-    R().open[h] = Handle{key, path, MapAccess(access)};
+    R().open[h] = Handle{key, path, access};
     return reinterpret_cast<HKEY>(h);
 }
 
@@ -137,18 +84,16 @@ Key* Child(Key* key, const std::string& name) {
 }
 
 Key* AddChild(Key* key, const std::string& name) {
-    auto k = std::make_unique<Key>();
+    auto& k = key->subkeys[detail::UpperAscii(name)] = std::make_unique<Key>();
     k->name = name;
-    Key* raw = k.get();
-    key->subkeys[detail::UpperAscii(name)] = std::move(k);
-    return raw;
+    return k.get();
 }
 
 bool AccessAllowed(const Key* key, REGSAM access) {
     if (!key->guarded)
         return true;
     const REGSAM granted = detail::TokenIsAdmin() ? key->admins : key->others;
-    return (MapAccess(access) & ~granted) == 0;
+    return (access & ~granted) == 0;
 }
 
 RegValue* FindValue(Key* key, const std::string& name) {
@@ -159,15 +104,10 @@ RegValue* FindValue(Key* key, const std::string& name) {
 }
 
 void StoreValue(Key* key, const std::string& name, DWORD type, std::vector<BYTE> data) {
-    if (RegValue* v = FindValue(key, name)) {
-        v->type = type;
-        v->data = std::move(data);
-        return;
-    }
-    RegValue v;
-    v.type = type;
-    v.data = std::move(data);
-    key->values.emplace_back(name, std::move(v));
+    RegValue* v = FindValue(key, name);
+    if (!v)
+        v = &key->values.emplace_back(name, RegValue{}).second;
+    *v = RegValue{type, std::move(data)};
 }
 
 } // namespace sim::reg
@@ -195,49 +135,23 @@ Key* Walk(const std::string& path, bool create) {
     return key;
 }
 
-std::string QuoteName(const std::string& name) {
-    if (name.empty())
-        return "@";
+std::string Quote(const std::string& name) {
     std::string out = "\"";
-    for (char c : name) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
+    for (char c : name)
+        out += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
     return out + "\"";
 }
 
+// A value as regedit exports it: a DWORD as "dword:", anything else as "hex(type):" bytes.
 std::string FormatValue(const RegValue& v) {
     const auto& d = v.data;
     char buf[32];
     if (v.type == REG_DWORD && d.size() == 4) {
-        DWORD x = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<DWORD>(d[3]) << 24);
-        std::snprintf(buf, sizeof buf, "dword:%08x", x);
+        std::snprintf(buf, sizeof buf, "dword:%02x%02x%02x%02x", d[3], d[2], d[1], d[0]);
         return buf;
     }
-    if (v.type == REG_SZ && !d.empty() && d.back() == 0) {
-        bool plain = true;
-        for (std::size_t i = 0; i + 1 < d.size(); ++i)
-            if (d[i] < 0x20)
-                plain = false; // embedded NUL or control character
-        if (plain) {
-            std::string out = "\"";
-            for (std::size_t i = 0; i + 1 < d.size(); ++i) {
-                char c = static_cast<char>(d[i]);
-                if (c == '\\' || c == '"')
-                    out += '\\';
-                out += c;
-            }
-            return out + "\"";
-        }
-    }
-    std::string out;
-    if (v.type == REG_BINARY) {
-        out = "hex:";
-    } else {
-        std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
-        out = buf;
-    }
+    std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(v.type));
+    std::string out = buf;
     for (std::size_t i = 0; i < d.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%s%02x", i ? "," : "", d[i]);
         out += buf;
@@ -249,14 +163,13 @@ void ExportKey(const Key& key, const std::string& path, std::string* out) {
     if (!path.empty() || !key.values.empty() || !key.keyClass.empty()) {
         *out += "[HKEY_LOCAL_MACHINE" + (path.empty() ? std::string() : "\\" + path) + "]\n";
         if (!key.keyClass.empty())
-            *out += ";class=\"" + key.keyClass + "\"\n";
-        std::vector<const std::pair<std::string, RegValue>*> vals;
-        for (const auto& v : key.values)
-            vals.push_back(&v);
-        std::sort(vals.begin(), vals.end(),
-                  [](auto* a, auto* b) { return detail::LessNoCase(a->first, b->first); });
-        for (auto* v : vals)
-            *out += QuoteName(v->first) + "=" + FormatValue(v->second) + "\n";
+            *out += ";class=" + Quote(key.keyClass) + "\n";
+        std::map<std::string, std::string> lines; // by upper-case name
+        for (const auto& [name, value] : key.values)
+            lines[detail::UpperAscii(name)] =
+                (name.empty() ? "@" : Quote(name)) + "=" + FormatValue(value) + "\n";
+        for (const auto& [upper, line] : lines)
+            *out += line;
         *out += "\n";
     }
     for (const auto& [upper, child] : key.subkeys)
@@ -279,12 +192,10 @@ void SeedValue(const std::string& path, const std::string& name, DWORD type,
 }
 
 void DeleteValue(const std::string& path, const std::string& name) {
-    if (reg::Key* key = Walk(path, false))
+    if (Key* key = Walk(path, false))
         for (auto v = key->values.begin(); v != key->values.end(); ++v)
-            if (detail::EqualNoCase(v->first, name)) {
-                key->values.erase(v);
-                return;
-            }
+            if (detail::EqualNoCase(v->first, name))
+                return void(key->values.erase(v));
 }
 
 void SeedDword(const std::string& path, const std::string& name, DWORD value) {
@@ -313,8 +224,8 @@ void SeedMultiSz(const std::string& path, const std::string& name,
 void SetKeyAccess(const std::string& path, REGSAM admins, REGSAM others) {
     Key* key = Walk(path, true);
     key->guarded = true;
-    key->admins = MapAccess(admins);
-    key->others = MapAccess(others);
+    key->admins = admins;
+    key->others = others;
 }
 
 bool KeyExists(const std::string& path) {
@@ -322,20 +233,14 @@ bool KeyExists(const std::string& path) {
 }
 
 std::optional<std::string> KeyClass(const std::string& path) {
-    Key* key = Walk(path, false);
-    if (!key)
-        return std::nullopt;
-    return key->keyClass;
+    const Key* key = Walk(path, false);
+    return key ? std::optional<std::string>(key->keyClass) : std::nullopt;
 }
 
 std::optional<RegValue> GetValue(const std::string& path, const std::string& name) {
     Key* key = Walk(path, false);
-    if (!key)
-        return std::nullopt;
-    RegValue* v = FindValue(key, name);
-    if (!v)
-        return std::nullopt;
-    return *v;
+    const RegValue* v = key ? FindValue(key, name) : nullptr;
+    return v ? std::optional<RegValue>(*v) : std::nullopt;
 }
 
 std::optional<DWORD> GetDword(const std::string& path, const std::string& name) {
@@ -346,14 +251,10 @@ std::optional<DWORD> GetDword(const std::string& path, const std::string& name) 
            (static_cast<DWORD>(v->data[3]) << 24);
 }
 
-std::string ExportHive() {
-    std::string out = "REGEDIT4\n\n";
-    ExportKey(R().root, "", &out);
-    return out;
-}
-
 Hive Snapshot() {
-    return Hive{ExportHive()};
+    Hive hive{"REGEDIT4\n\n"};
+    ExportKey(R().root, "", &hive.text);
+    return hive;
 }
 
 std::size_t OpenKeyCount() {
@@ -369,13 +270,6 @@ void ResetRegistry() {
     r.open.clear();
     r.root = Key{};
     r.deleted.clear();
-    // Handles of an earlier test stay known as closed, so that using one is reported, not
-    // silently resolved to a key of this test.
-}
-
-std::string KeyPathOf(HKEY key) {
-    auto it = R().open.find(reinterpret_cast<ULONG_PTR>(key));
-    return it == R().open.end() ? std::string() : it->second.path;
 }
 
 } // namespace detail

@@ -1,40 +1,20 @@
 // The registry's Win32 surface: advapi32's single-byte entry points over the store of
-// core_registry.cpp.
-//
-// Fidelity notes (Wine's dlls/kernelbase/registry.c and dlls/advapi32/tests/registry.c, whose
-// tests run against real Windows, are the reference):
-// - Key and value names compare case-insensitively and keep the case they were first written in.
-// - RegOpenKeyExA and RegCreateKeyExA set *phkResult to NULL before anything can fail (the Wine
-//   tests check "hkResult == NULL" after a failed open on Windows), so a failed open or create,
-//   an injected fault included, leaves NULL there.
-// - RegSetValueExA with a string type (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ): when the last byte
-//   counted is not a NUL but the byte just after the data is one, NT stores that NUL too ("if user
-//   forgot to count terminating null, add it (yes NT does this)"; test_string_termination:
-//   "Off-by-one RegSetValueExA -> adds a trailing '\0'!", "Off-by-two -> no trailing '\0'").
-//   Like NT this reads lpData[cbData] in that case. Every other value is stored with exactly the
-//   bytes and type written.
-// - RegQueryValueExA: lpData NULL with lpcbData: ERROR_SUCCESS and the size. Data too large for
-//   *lpcbData: ERROR_MORE_DATA, *lpcbData = the size needed, *lpType set. MSDN calls the buffer's
-//   contents undefined then (Wine leaves it untouched); sim fills it with 0xCD so that a program
-//   that reads it anyway is caught. A string type whose stored bytes do not end in a NUL gets a
-//   NUL written after them when the buffer has room for it, and *lpcbData still counts only the
-//   stored bytes (Wine: "if (len < datalen && data[len-1]) data[len] = 0"; total_size = len). So
-//   a 2-byte REG_SZ "S:" read into 8 bytes gives "S:\0", *lpcbData = 2.
-// - Keys guarded by sim::SetKeyAccess grant the token what its security descriptor would:
-//   RegOpenKeyExA, and RegCreateKeyExA of an existing key, asking more fail with
-//   ERROR_ACCESS_DENIED; so does RegCreateKeyExA of a new key below a parent that does not grant
-//   KEY_CREATE_SUB_KEY, and RegDeleteKeyA of a key that does not grant DELETE (the system opens
-//   the key for DELETE to delete it).
-// - Handles carry the access they were opened with: RegQueryValueExA needs KEY_QUERY_VALUE,
-//   RegSetValueExA KEY_SET_VALUE; otherwise ERROR_ACCESS_DENIED. Creating a subkey asks nothing
-//   of the parent handle ("all versions of Windows ignore the access rights to the parent
-//   handle").
-// - A closed, unknown or NULL handle gives ERROR_INVALID_HANDLE (and a line in sim::Misuses()).
-//   Closing HKEY_LOCAL_MACHINE itself succeeds and does nothing. Only HKEY_LOCAL_MACHINE exists;
-//   the other predefined roots are ERROR_INVALID_HANDLE here.
+// core_registry.cpp. Wine's registry tests, which run against real Windows, are the reference.
+// - Names compare case-insensitively and keep the case they were first written in.
+// - RegOpenKeyExA and RegCreateKeyExA set *phkResult to NULL before anything can fail.
+// - RegSetValueExA of a string type whose last byte counted is not a NUL, followed by a NUL,
+//   stores that NUL too, as NT does (reading lpData[cbData]); anything else is stored as given.
+// - RegQueryValueExA: data too large for *lpcbData is ERROR_MORE_DATA with the size needed; the
+//   buffer, undefined then, is filled with 0xCD so that a program that reads it is caught. A
+//   string stored without its NUL gets one written after it when there is room, uncounted.
+// - Keys guarded by sim::SetKeyAccess refuse an open (or a create of an existing key) asking
+//   more than they grant, a create below them without KEY_CREATE_SUB_KEY and a delete without
+//   DELETE: ERROR_ACCESS_DENIED. A handle allows only what it was opened with; creating a subkey
+//   asks nothing of the parent handle.
+// - A closed, unknown or NULL handle is ERROR_INVALID_HANDLE and a misuse. Only
+//   HKEY_LOCAL_MACHINE exists, and closing it does nothing.
 #include "registry_store.h"
 
-#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -60,22 +40,32 @@ SubkeyAddress AddressOf(HKEY hKey, LPCSTR lpSubKey, const char* api) {
                                        : sim::reg::JoinPath(base, {lpSubKey ? lpSubKey : ""});
     return a;
 }
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// As the call log names it.
+std::string TypeName(DWORD type) {
+    static const char* const kNames[] = {
+        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD", "", "", "REG_MULTI_SZ"};
+    return type < 8 && *kNames[type] ? kNames[type] : "type" + std::to_string(type);
+}
+
+// The error an injected fault fails this call with; ERROR_SUCCESS when none does.
+LONG InjectedFault(sim::Api api, const std::string& path, const std::string& name) {
+    DWORD err = 0;
+    return d::ShouldFail(api, path, name, &err) ? static_cast<LONG>(err) : ERROR_SUCCESS;
+}
 } // namespace
 
 extern "C" {
 
-LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
-                          PHKEY phkResult) {
-    (void)ulOptions;
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegOpenKeyExA");
     d::LogCall("RegOpenKeyExA " + path);
-    if (phkResult)
-        *phkResult = nullptr;
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegOpenKeyEx, path, "", &err))
-        return static_cast<LONG>(err);
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    if (const LONG fault = InjectedFault(sim::Api::RegOpenKeyEx, path, ""))
+        return fault;
     if (!parent)
         return ERROR_INVALID_HANDLE;
     if (parsed != ERROR_SUCCESS)
@@ -92,20 +82,15 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM sa
     return ERROR_SUCCESS;
 }
 
-LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
-                            DWORD dwOptions, REGSAM samDesired,
-                            LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD,
+                            REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
                             LPDWORD lpdwDisposition) {
-    (void)dwOptions;
-    (void)lpSecurityAttributes;
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegCreateKeyExA");
     d::LogCall("RegCreateKeyExA " + path + " class=" + (lpClass ? lpClass : ""));
-    if (phkResult)
-        *phkResult = nullptr;
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegCreateKeyEx, path, "", &err))
-        return static_cast<LONG>(err);
-    if (!phkResult || Reserved != 0)
+    *phkResult = nullptr;
+    if (const LONG fault = InjectedFault(sim::Api::RegCreateKeyEx, path, ""))
+        return fault;
+    if (Reserved != 0)
         return ERROR_INVALID_PARAMETER;
     if (!parent)
         return ERROR_INVALID_HANDLE;
@@ -142,17 +127,16 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     const Handle* h = sim::reg::Resolve(hKey, "RegQueryValueExA", &path);
     const std::string name = lpValueName ? lpValueName : "";
     d::LogCall("RegQueryValueExA " + path + " " + (name.empty() ? "(Default)" : name));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegQueryValueEx, path, name, &err))
-        return static_cast<LONG>(err);
-    if ((lpData && !lpcbData) || lpReserved)
+    if (const LONG fault = InjectedFault(sim::Api::RegQueryValueEx, path, name))
+        return fault;
+    if (lpReserved)
         return ERROR_INVALID_PARAMETER;
     if (!h)
         return ERROR_INVALID_HANDLE;
     if (!(h->access & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    const DWORD room = lpcbData ? *lpcbData : 0;
-    if (!lpData && lpcbData)
+    const DWORD room = *lpcbData;
+    if (!lpData)
         *lpcbData = 0;
     if (lpType)
         *lpType = REG_NONE;
@@ -168,28 +152,25 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
         } else {
             if (size)
                 std::memcpy(lpData, v->data.data(), size);
-            if (sim::reg::IsStringType(v->type) && size && size < room && lpData[size - 1])
+            if (IsStringType(v->type) && size && size < room && lpData[size - 1])
                 lpData[size] = 0;
         }
     }
     if (lpType)
         *lpType = v->type;
-    if (lpcbData)
-        *lpcbData = size;
+    *lpcbData = size;
     return status;
 }
 
-LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
-                           const BYTE* lpData, DWORD cbData) {
-    (void)Reserved;
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                           DWORD cbData) {
     std::string path;
     const Handle* h = sim::reg::Resolve(hKey, "RegSetValueExA", &path);
     const std::string name = lpValueName ? lpValueName : "";
     d::LogCall("RegSetValueExA " + path + " " + (name.empty() ? "(Default)" : name) + " " +
-               sim::reg::TypeName(dwType) + " " + std::to_string(cbData));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegSetValueEx, path, name, &err))
-        return static_cast<LONG>(err);
+               TypeName(dwType) + " " + std::to_string(cbData));
+    if (const LONG fault = InjectedFault(sim::Api::RegSetValueEx, path, name))
+        return fault;
     if (!h)
         return ERROR_INVALID_HANDLE;
     if (!(h->access & KEY_SET_VALUE))
@@ -197,7 +178,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD 
     if (!lpData && cbData)
         return ERROR_NOACCESS;
     DWORD count = cbData;
-    if (count && sim::reg::IsStringType(dwType) && lpData[count - 1] && !lpData[count])
+    if (count && IsStringType(dwType) && lpData[count - 1] && !lpData[count])
         ++count;
     std::vector<BYTE> data(lpData, lpData + count);
     sim::reg::StoreValue(h->key, name, dwType, std::move(data));
@@ -225,9 +206,8 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     const auto [parent, parts, parsed, path] = AddressOf(hKey, lpSubKey, "RegDeleteKeyA");
     d::LogCall("RegDeleteKeyA " + path);
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegDeleteKey, path, "", &err))
-        return static_cast<LONG>(err);
+    if (const LONG fault = InjectedFault(sim::Api::RegDeleteKey, path, ""))
+        return fault;
     if (!parent)
         return ERROR_INVALID_HANDLE;
     if (parsed != ERROR_SUCCESS)
@@ -251,16 +231,14 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
-                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
-                          PFILETIME lpftLastWriteTime) {
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD, PFILETIME) {
     std::string path;
     const Handle* h = sim::reg::Resolve(hKey, "RegEnumKeyExA", &path);
     d::LogCall("RegEnumKeyExA " + path + " " + std::to_string(dwIndex));
-    DWORD err = 0;
-    if (d::ShouldFail(sim::Api::RegEnumKey, path, "", &err))
-        return static_cast<LONG>(err);
-    if (!lpName || !lpcchName || lpReserved)
-        return ERROR_INVALID_PARAMETER;
+    if (const LONG fault = InjectedFault(sim::Api::RegEnumKey, path, ""))
+        return fault;
+    if (!lpName || !lpcchName || lpReserved || lpClass)
+        return ERROR_INVALID_PARAMETER; // a class is not asked for here
     if (!h)
         return ERROR_INVALID_HANDLE;
     if (!(h->access & KEY_ENUMERATE_SUB_KEYS))
@@ -274,12 +252,6 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
         return ERROR_MORE_DATA;
     std::memcpy(lpName, name.c_str(), name.size() + 1);
     *lpcchName = static_cast<DWORD>(name.size());
-    if (lpClass && lpcchClass && it->second->keyClass.size() < *lpcchClass) {
-        std::memcpy(lpClass, it->second->keyClass.c_str(), it->second->keyClass.size() + 1);
-        *lpcchClass = static_cast<DWORD>(it->second->keyClass.size());
-    }
-    if (lpftLastWriteTime)
-        *lpftLastWriteTime = FILETIME{0, 0};
     return ERROR_SUCCESS;
 }
 

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace sim {
@@ -38,52 +41,6 @@ std::vector<void (*)()>& ResetHooks() {
 
 int (*g_messageBoxHook)(HWND, const char*, const char*, UINT) = nullptr;
 
-// The first button of each MB_TYPEMASK kind, what a user pressing Enter gets.
-int DefaultAnswer(UINT type) {
-    switch (type & MB_TYPEMASK) {
-    case MB_OK:
-    case MB_OKCANCEL:
-        return IDOK;
-    case MB_ABORTRETRYIGNORE:
-        return IDABORT;
-    case MB_YESNOCANCEL:
-    case MB_YESNO:
-        return IDYES;
-    case MB_RETRYCANCEL:
-        return IDRETRY;
-    default:
-        return IDOK;
-    }
-}
-
-std::string Escape(const char* s) {
-    std::string out;
-    if (!s)
-        return "(null)";
-    for (; *s; ++s) {
-        switch (*s) {
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += *s;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 void Reset() {
@@ -116,63 +73,17 @@ const std::vector<FallibleCall>& FallibleCalls() {
 }
 
 const char* ApiName(Api api) {
-    switch (api) {
-    case Api::RegOpenKeyEx:
-        return "RegOpenKeyExA";
-    case Api::RegCreateKeyEx:
-        return "RegCreateKeyExA";
-    case Api::RegQueryValueEx:
-        return "RegQueryValueExA";
-    case Api::RegSetValueEx:
-        return "RegSetValueExA";
-    case Api::RegCloseKey:
-        return "RegCloseKey";
-    case Api::OpenThreadToken:
-        return "OpenThreadToken";
-    case Api::OpenProcessToken:
-        return "OpenProcessToken";
-    case Api::GetTokenInformation:
-        return "GetTokenInformation";
-    case Api::AllocateAndInitializeSid:
-        return "AllocateAndInitializeSid";
-    case Api::LocalAlloc:
-        return "LocalAlloc";
-    case Api::GetLogicalDriveStrings:
-        return "GetLogicalDriveStringsA";
-    case Api::GetDriveType:
-        return "GetDriveTypeA";
-    case Api::GetDiskFreeSpace:
-        return "GetDiskFreeSpaceA";
-    case Api::GetVolumeInformation:
-        return "GetVolumeInformationA";
-    case Api::QueryDosDevice:
-        return "QueryDosDeviceA";
-    case Api::SetTimer:
-        return "SetTimer";
-    case Api::CreateFontIndirect:
-        return "CreateFontIndirectA";
-    case Api::GetDC:
-        return "GetDC";
-    case Api::DialogBoxParam:
-        return "DialogBoxParamA";
-    case Api::WinHelp:
-        return "WinHelpA";
-    case Api::RegDeleteKey:
-        return "RegDeleteKeyA";
-    case Api::RegEnumKey:
-        return "RegEnumKeyExA";
-    case Api::CreateFile:
-        return "CreateFileA";
-    case Api::WriteFile:
-        return "WriteFile";
-    case Api::FlushFileBuffers:
-        return "FlushFileBuffers";
-    case Api::CloseHandle:
-        return "CloseHandle";
-    case Api::GetFileAttributes:
-        return "GetFileAttributesA";
-    }
-    return "?";
+    static const std::vector<std::string> kNames = [] { // in the order of sim::Api
+        std::istringstream in(
+            "RegOpenKeyExA RegCreateKeyExA RegQueryValueExA RegSetValueExA RegCloseKey "
+            "OpenThreadToken OpenProcessToken GetTokenInformation AllocateAndInitializeSid "
+            "LocalAlloc GetLogicalDriveStringsA GetDriveTypeA GetDiskFreeSpaceA "
+            "GetVolumeInformationA QueryDosDeviceA SetTimer CreateFontIndirectA GetDC "
+            "DialogBoxParamA WinHelpA RegDeleteKeyA RegEnumKeyExA CreateFileA WriteFile "
+            "FlushFileBuffers CloseHandle GetFileAttributesA");
+        return std::vector<std::string>(std::istream_iterator<std::string>(in), {});
+    }();
+    return kNames.at(static_cast<std::size_t>(api)).c_str();
 }
 
 const std::vector<MessageBoxCall>& MessageBoxes() {
@@ -225,9 +136,17 @@ bool ShouldFail(Api api, const std::string& key, const std::string& value, DWORD
     if (fail) {
         st.fallible.back().failed = true;
         st.fallible.back().error = err;
+        if (error)
+            *error = err;
     }
-    if (fail && error)
-        *error = err;
+    return fail;
+}
+
+bool FailsWithLastError(Api api, const std::string& key) {
+    DWORD err = 0;
+    const bool fail = ShouldFail(api, key, "", &err);
+    if (fail)
+        S().lastError = err;
     return fail;
 }
 
@@ -241,10 +160,6 @@ void OnReset(void (*hook)()) {
         hooks.push_back(hook);
 }
 
-void RecordMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-    S().boxes.push_back(MessageBoxCall{owner, text ? text : "", caption ? caption : "", type});
-}
-
 void SetMessageBoxHook(int (*hook)(HWND, const char*, const char*, UINT)) {
     g_messageBoxHook = hook;
 }
@@ -254,17 +169,7 @@ void RecordMisuse(const std::string& line) {
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return UpperAscii(a) < UpperAscii(b);
+    return UpperAscii(a) == UpperAscii(b);
 }
 
 std::string UpperAscii(std::string s) {
@@ -287,12 +192,11 @@ DWORD WINAPI GetLastError(void) {
 // The owner is recorded as given; the text and caption are copied. A NULL caption is "Error" on
 // real Windows; it is recorded as "" here so that tests see that none was given.
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-    sim::detail::LogCall("MessageBoxA \"" + sim::Escape(lpCaption) + "\" \"" + sim::Escape(lpText) +
-                         "\"");
-    sim::detail::RecordMessageBox(hWnd, lpText, lpCaption, uType);
+    sim::detail::LogCall(std::string("MessageBoxA ") + (lpCaption ? lpCaption : ""));
+    sim::S().boxes.push_back({hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "", uType});
     if (sim::g_messageBoxHook)
         return sim::g_messageBoxHook(hWnd, lpText, lpCaption, uType);
-    return sim::DefaultAnswer(uType);
+    return IDOK; // what Enter gives on the one kind of box the program shows, MB_OK
 }
 
 } // extern "C"

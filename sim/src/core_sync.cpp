@@ -1,18 +1,13 @@
 // Named mutexes: CreateMutexA, OpenMutexA, WaitForSingleObject, ReleaseMutex, and their handles'
 // CloseHandle.
-//
-// Fidelity notes:
 // - "Global\" names the machine's namespace; a bare name, the program's session's, which is
-//   another (as under Wine, and on a Windows with Terminal Services outside session 0). With
-//   SetNoGlobalNamespace (Windows NT 4.0) a "Global\" name fails with ERROR_PATH_NOT_FOUND: that
-//   system has no directory of that name, and its one namespace is the machine's.
-// - Names compare case-sensitively, as object names do.
+//   another (as under Wine). With SetNoGlobalNamespace (Windows NT 4.0, whose one namespace is
+//   the machine's) a "Global\" name fails with ERROR_PATH_NOT_FOUND. Names are case-sensitive.
 // - CreateMutexA of an existing name opens it and sets ERROR_ALREADY_EXISTS (the initial owner
-//   is then not taken); of a new one, sets ERROR_SUCCESS. OpenMutexA of a name that does not
-//   exist fails with ERROR_FILE_NOT_FOUND.
-// - The program's owner is its one thread, and a mutex is recursive: each wait that takes it
-//   needs its ReleaseMutex. A wait on a mutex another process holds (HoldElsewhere) times out at
-//   once, as it would after dwMilliseconds: the log line shows the time asked.
+//   is then not taken), of a new one ERROR_SUCCESS. OpenMutexA of a name that does not exist
+//   fails with ERROR_FILE_NOT_FOUND.
+// - A mutex is recursive: each wait that takes it needs its ReleaseMutex. A wait on one another
+//   process holds (HoldElsewhere) times out at once; the log line shows the time asked.
 // - The object lives while the program holds a handle or another process holds it.
 #include "internal.h"
 
@@ -42,21 +37,11 @@ Sync& Y() {
 
 // The object's name; false, with the error set, for a name this system lacks.
 bool Resolve(LPCSTR lpName, std::string* name) {
-    static const std::string kGlobal = "Global\\";
-    std::string n = lpName ? lpName : "";
-    std::string rest = n;
-    if (n.compare(0, kGlobal.size(), kGlobal) == 0) {
-        if (Y().noGlobal) {
-            detail::SetError(ERROR_PATH_NOT_FOUND);
-            return false;
-        }
-        rest.erase(0, kGlobal.size());
-    }
-    if (rest.empty() || rest.find('\\') != std::string::npos) {
-        detail::SetError(rest.empty() ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);
+    *name = lpName ? lpName : "";
+    if (Y().noGlobal && name->compare(0, 7, "Global\\") == 0) {
+        detail::SetError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    *name = n;
     return true;
 }
 

@@ -9,11 +9,11 @@
 
 namespace sim::detail {
 
-// Counts the call as one fallible call (FallibleCallCount()) and consults the injected faults
-// (InjectFault, FailNthCall). Returns true, with *error set (if error != nullptr), when this call
-// must fail. `key` is the registry key path relative to HKLM, the drive root ("C:\") or device
-// name ("C:"), or "" when the api has no key; `value` is the registry value name or "".
+// Records one fallible call and consults the injected faults: true, with *error set, when this
+// call must fail. `key` and `value` are what a sim::Fault matches.
 bool ShouldFail(sim::Api api, const std::string& key, const std::string& value, DWORD* error);
+// ShouldFail for a call that reports its failure through the last error, which this sets.
+bool FailsWithLastError(sim::Api api, const std::string& key);
 
 // The thread's last error, as GetLastError() returns it: what a failing call sets.
 void SetError(DWORD error);
@@ -21,28 +21,17 @@ void SetError(DWORD error);
 // Appends one line to sim::CallLog().
 void LogCall(const std::string& line);
 
-// Registers a function that sim::Reset() calls (after resetting the core state), so other parts
-// of sim (the window system) can reset theirs. Registering the same function twice is harmless.
+// Registers a function that sim::Reset() calls after resetting the core, once however often.
 void OnReset(void (*hook)());
 
-// MessageBoxA records every box here (sim::MessageBoxes()); exposed so the window system can
-// record boxes it shows by other paths, if any.
-void RecordMessageBox(HWND owner, const char* text, const char* caption, UINT type);
-
 // The answer MessageBoxA returns comes from this hook when set (the window system may install one
-// to let a scripted user answer); nullptr restores the default answer: the box's first button
-// (IDOK for MB_OK and MB_OKCANCEL, IDABORT, IDYES, IDYES, IDRETRY for MB_ABORTRETRYIGNORE ..
-// MB_RETRYCANCEL). The hook survives sim::Reset() (hooks are code, not state).
+// to let a scripted user answer); nullptr restores the default answer, IDOK. The hook survives
+// sim::Reset() (hooks are code, not state).
 void SetMessageBoxHook(int (*hook)(HWND owner, const char* text, const char* caption, UINT type));
-
-// Registry: the path (relative to HKLM, spelled as the program addressed it) that an open handle
-// refers to; "" for HKEY_LOCAL_MACHINE itself or an unknown handle. For log lines elsewhere.
-std::string KeyPathOf(HKEY key);
 
 // ---- helpers ----
 // ASCII case-insensitive comparison, the registry's and the drive names' rule.
 bool EqualNoCase(const std::string& a, const std::string& b);
-bool LessNoCase(const std::string& a, const std::string& b);
 std::string UpperAscii(std::string s);
 // Records a line in sim::Misuses().
 void RecordMisuse(const std::string& line);

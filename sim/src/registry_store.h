@@ -39,19 +39,14 @@ struct Registry {
 Registry& R();
 const ULONG_PTR kHklm = reinterpret_cast<ULONG_PTR>(HKEY_LOCAL_MACHINE);
 
-bool IsStringType(DWORD type);
-std::string TypeName(DWORD type); // "REG_DWORD", for the call log
-// The specific rights a requested access stands for (GENERIC_READ -> KEY_READ ...).
-REGSAM MapAccess(REGSAM sam);
-// Splits a subkey path into its names. A leading '\' is ERROR_BAD_PATHNAME; empty names further
-// on ("A\\B", a trailing '\') are skipped, as Windows does ("Software\Wine\Test\\").
+// Splits a subkey path into its names: ERROR_BAD_PATHNAME for a leading '\'.
 LONG SplitPath(const char* sub, std::vector<std::string>* parts);
 std::string JoinPath(const std::string& base, const std::vector<std::string>& parts);
 // What a handle refers to. nullptr for an invalid one; *path gets what can be said about it.
 const Handle* Resolve(HKEY hKey, const char* api, std::string* path);
 HKEY NewHandle(Key* key, const std::string& path, REGSAM access);
 Key* Child(Key* key, const std::string& name); // nullptr when there is none
-// Whether the process's token may open the key with the (mapped) access.
+// Whether the token may open the key with the access.
 bool AccessAllowed(const Key* key, REGSAM access);
 Key* AddChild(Key* key, const std::string& name);
 RegValue* FindValue(Key* key, const std::string& name);

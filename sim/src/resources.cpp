@@ -8,11 +8,12 @@
 // Tests may add a second file of their own dialogs. A missing or malformed file, or one that
 // would shadow the program's resources, is a broken build, not a test result: it aborts with
 // the path.
+#include "internal.h"
+
 #include <sim/resources.h>
 
 #include <commctrl.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,13 +83,8 @@ std::string ClassOf(const std::string& name, int ordinal) {
                                            "ScrollBar", "ComboBox", WC_LISTVIEWA, UPDOWN_CLASSA};
     if (ordinal >= 0x80 && ordinal <= 0x85)
         return kClasses[ordinal - 0x80];
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
     for (const char* known : kClasses)
-        if (lower(name) == lower(known))
+        if (sim::detail::EqualNoCase(name, known))
             return known;
     return name;
 }

@@ -13,9 +13,8 @@
 namespace sim {
 
 // Back to a clean machine: empty HKLM, an administrator's process token and no thread token,
-// 32 MiB of memory, no drives, no named mutexes, no faults, no recorded calls,
-// command line "HxSetup.exe",
-// module file name "C:\Program Files\Halcyonix\HxSetup.exe".
+// 32 MiB of memory, no drives, files, mutexes, faults or recorded calls, command line
+// "HxSetup.exe", module file name "C:\Program Files\Halcyonix\HxSetup.exe".
 void Reset();
 
 // ---- registry (paths are below HKEY_LOCAL_MACHINE, '\'-separated, case-insensitive) ----
@@ -40,22 +39,18 @@ bool KeyExists(const std::string& path);
 std::optional<std::string> KeyClass(const std::string& path);
 std::optional<RegValue> GetValue(const std::string& path, const std::string& name);
 std::optional<DWORD> GetDword(const std::string& path, const std::string& name);
-// The whole hive in the regedit export text format ("REGEDIT4"), sorted, for failure output.
-std::string ExportHive();
-// An opaque, comparable copy of the whole hive.
+// A comparable copy of the whole hive: its text in regedit's export format ("REGEDIT4"), sorted,
+// with every key, class, type and byte.
 struct Hive {
-    std::string text; // ExportHive() form, which captures every key, class, type and byte
+    std::string text;
     bool operator==(const Hive& o) const { return text == o.text; }
 };
 Hive Snapshot();
 // Registry handles opened by the program and not yet closed.
 std::size_t OpenKeyCount();
-// The key's permissions, as its security descriptor would grant them: what an administrator
-// whose token has the Administrators group enabled (or who impersonates one) may open it with,
-// and what any other token may (a filtered token of an administrator's console that is not
-// elevated counts as any other). A key without them, and every key the program creates, grants
-// everything to everyone. Deleting a key needs DELETE, creating a subkey KEY_CREATE_SUB_KEY on
-// its parent. They apply to this key alone, not to its subkeys.
+// What this key alone grants an administrator with the group enabled (or impersonating one), and
+// any other token (a filtered one included); other keys grant everything to everyone. Deleting
+// a key needs DELETE, creating a subkey KEY_CREATE_SUB_KEY on its parent.
 void SetKeyAccess(const std::string& path, REGSAM admins, REGSAM others);
 
 // ---- security ----
@@ -85,20 +80,16 @@ struct Drive {
     DWORD totalClusters = 0;
     std::string fileSystem = "FAT";                         // any length
     std::string device = "\\Device\\Harddisk0\\Partition1"; // any length; "" = no mapping
-    std::string label;                                      // volume label, any length
 };
 void AddDrive(const Drive& drive);
 
 // ---- the machine's own files (names and attributes; no contents) ----
-// A file at a full path such as "C:\\WINDOWS\\System32\\drivers\\HxVol.sys"; the folders above it
-// exist with it. The Windows folder is C:\\WINDOWS.
+// A file at a full path; the folders above it exist with it. The Windows folder is C:\\WINDOWS.
 void SeedFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
 void RemoveFile(const std::string& path);
 
 // ---- process ----
 void SetCommandLine(const std::string& commandLine);
-// As typed in Unicode: GetCommandLineA gets its ANSI form, '?' for what the code page lacks.
-void SetCommandLine(const std::wstring& commandLine);
 void SetModuleFileName(const std::string& path);
 
 // ---- named mutexes ----
@@ -145,8 +136,7 @@ enum class Api {
     GetFileAttributes, // the machine's own files: key is the path
 };
 struct Fault {
-    // A constructor rather than an aggregate, so that {Api::X, 0, "key"} leaves the rest to their
-    // defaults without -Wmissing-field-initializers noise.
+    // Not an aggregate, so that {Api::X, 0, "key"} defaults the rest without warnings.
     Fault(Api api_ = Api::RegOpenKeyEx, int nth_ = 0, std::string key_ = "",
           std::string value_ = "", DWORD error_ = ERROR_ACCESS_DENIED)
         : api(api_), nth(nth_), key(std::move(key_)), value(std::move(value_)), error(error_) {}
@@ -187,12 +177,10 @@ const std::vector<MessageBoxCall>& MessageBoxes();
 // "RegSetValueExA SYSTEM\...\HxVol Start REG_DWORD 4", for order-of-calls tests.
 const std::vector<std::string>& CallLog();
 void ClearCallLog();
-// Sets the thread's last error to 0, so that a GetLastError() after the next call shows what that
-// call set.
+// Sets the thread's last error to 0.
 void ClearLastError();
-// API misuse that real Windows would not report but that is a bug (or worse) in the program:
-// closing a handle twice, freeing memory or a SID that was not allocated (or twice), using a
-// closed registry handle. One line each; tests assert it stays empty.
+// Misuse of the API that Windows would not report but that is a bug in the program (a handle
+// closed twice, a closed key used, memory freed twice ...), a line each; tests expect none.
 const std::vector<std::string>& Misuses();
 
 } // namespace sim

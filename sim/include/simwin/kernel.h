@@ -9,21 +9,15 @@ extern "C" {
 
 #define MAX_PATH 260
 
-// Error codes used by kernel32 here (the common ones are in types.h).
 #define ERROR_BAD_LENGTH 24L
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_NOACCESS 998L
 
-// Generic access rights (shared by registry keys and tokens).
-#define GENERIC_READ 0x80000000L
 #define GENERIC_WRITE 0x40000000L
-#define GENERIC_EXECUTE 0x20000000L
-#define GENERIC_ALL 0x10000000L
-#define MAXIMUM_ALLOWED 0x02000000L
 
 DWORD WINAPI GetLastError(void);
 
-// A system error's text; only FORMAT_MESSAGE_FROM_SYSTEM with FORMAT_MESSAGE_IGNORE_INSERTS.
+// A system error's text.
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define ERROR_MR_MID_NOT_FOUND 317L
@@ -31,14 +25,13 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, 
                             LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
 LPSTR WINAPI GetCommandLineA(void);
-// The same command line as UTF-16 (here: each byte of sim::SetCommandLine's text widened).
+// The same command line as UTF-16.
 typedef wchar_t WCHAR;
 typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 LPWSTR WINAPI GetCommandLineW(void);
 
-// The ANSI code page. sim's is ISO 8859-1: every byte is the character of the same number, and a
-// character above U+00FF has no form in it (the default character '?'), never a look-alike.
+// The ANSI code page; sim's is ISO 8859-1 (see core_text.cpp).
 #define CP_ACP 0
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
@@ -46,8 +39,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 
-// Named mutexes: "Global\" names the machine's namespace, a bare name the session's, another;
-// sim::SetNoGlobalNamespace makes it Windows NT 4.0's, where the bare name is the machine's.
+// Named mutexes (see core_sync.cpp).
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_NOT_OWNER 288L
 #define SYNCHRONIZE 0x00100000L
@@ -71,7 +63,7 @@ HANDLE WINAPI GetStdHandle(DWORD nStdHandle);
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
 
-// Files: a new one written whole, or deleted.
+// Files: a new one written whole, or deleted; the attributes of the machine's own.
 #define ERROR_HANDLE_DISK_FULL 39L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_DISK_FULL 112L

@@ -19,7 +19,6 @@ typedef DWORD ACCESS_MASK;
 #define KEY_CREATE_SUB_KEY 0x0004
 #define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_READ 0x20019
-#define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
 #define DELETE 0x00010000L // the standard right to delete the object
 

@@ -22,7 +22,6 @@ typedef struct _SID_IDENTIFIER_AUTHORITY {
 #define DOMAIN_ALIAS_RID_USERS 0x00000221L
 
 #define ERROR_INVALID_SID 1337L
-
 #define SECURITY_WORLD_RID 0x00000000L
 
 #define SE_GROUP_MANDATORY 0x00000001L
@@ -34,21 +33,15 @@ typedef struct _SID_IDENTIFIER_AUTHORITY {
 typedef struct _SID_AND_ATTRIBUTES {
     PSID Sid;
     DWORD Attributes;
-} SID_AND_ATTRIBUTES, *PSID_AND_ATTRIBUTES;
+} SID_AND_ATTRIBUTES;
 
 typedef struct _TOKEN_GROUPS {
     DWORD GroupCount;
     SID_AND_ATTRIBUTES Groups[1];
-} TOKEN_GROUPS, *PTOKEN_GROUPS;
+} TOKEN_GROUPS;
 
-typedef enum _TOKEN_INFORMATION_CLASS {
-    TokenUser = 1,
-    TokenGroups = 2,
-    TokenPrivileges = 3,
-    TokenOwner = 4,
-} TOKEN_INFORMATION_CLASS;
+typedef enum _TOKEN_INFORMATION_CLASS { TokenGroups = 2 } TOKEN_INFORMATION_CLASS;
 
-#define TOKEN_DUPLICATE 0x0002
 #define TOKEN_QUERY 0x0008
 
 BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess, BOOL OpenAsSelf,

@@ -8,9 +8,6 @@
 #define WINAPI
 #define WINAPIV
 #define CALLBACK
-#define APIENTRY
-#define WINUSERAPI
-#define CONST const
 
 #ifndef FALSE
 #define FALSE 0
@@ -27,16 +24,12 @@ typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
-typedef uint32_t ULONG;
 typedef int INT;
 typedef unsigned int UINT;
 typedef short SHORT;
-typedef unsigned short USHORT;
 typedef char CHAR;
-typedef unsigned char UCHAR;
 typedef int64_t LONGLONG;
 typedef uint64_t ULONGLONG;
-typedef int64_t __int64;
 typedef void VOID;
 
 typedef intptr_t INT_PTR;
@@ -50,25 +43,16 @@ typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
-typedef WORD ATOM;
 
 typedef BOOL* LPBOOL;
-typedef BOOL* PBOOL;
 typedef BYTE* LPBYTE;
-typedef BYTE* PBYTE;
 typedef DWORD* LPDWORD;
 typedef DWORD* PDWORD;
-typedef LONG* LPLONG;
 typedef void* LPVOID;
 typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef CHAR* LPSTR;
-typedef CHAR* PSTR;
 typedef const CHAR* LPCSTR;
-typedef const CHAR* PCSTR;
-typedef char TCHAR;
-typedef LPSTR LPTSTR;
-typedef LPCSTR LPCTSTR;
 
 typedef void* HANDLE;
 typedef HANDLE* PHANDLE;
@@ -81,19 +65,12 @@ DECLARE_HANDLE(HKEY);
 DECLARE_HANDLE(HWND);
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HICON);
-DECLARE_HANDLE(HMENU);
 DECLARE_HANDLE(HDC);
 DECLARE_HANDLE(HFONT);
-DECLARE_HANDLE(HBITMAP);
-DECLARE_HANDLE(HBRUSH);
-DECLARE_HANDLE(HPEN);
-DECLARE_HANDLE(HRGN);
-DECLARE_HANDLE(HRSRC);
 typedef HKEY* PHKEY;
 typedef HINSTANCE HMODULE;
 typedef HICON HCURSOR;
 typedef HANDLE HGDIOBJ;
-typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
 
 #define MAKELONG(a, b)                                                                             \
@@ -113,25 +90,24 @@ typedef struct _SECURITY_ATTRIBUTES {
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
     DWORD dwHighDateTime;
-} FILETIME, *PFILETIME, *LPFILETIME;
+} FILETIME, *PFILETIME;
 
 typedef struct tagRECT {
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
-} RECT, *PRECT, *LPRECT;
-typedef const RECT* LPCRECT;
+} RECT, *LPRECT;
 
 typedef struct tagPOINT {
     LONG x;
     LONG y;
-} POINT, *PPOINT, *LPPOINT;
+} POINT;
 
 typedef struct tagSIZE {
     LONG cx;
     LONG cy;
-} SIZE, *PSIZE, *LPSIZE;
+} SIZE, *LPSIZE;
 
 // Error codes the product and sim use.
 #define ERROR_SUCCESS 0L

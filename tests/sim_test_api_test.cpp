@@ -327,7 +327,9 @@ TEST_F(WindowTest, MinimisedDialogPaintsWithAnEmptyClientArea) {
         EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons[0].x, -15);
         d.Restore();
         EXPECT_FALSE(IsIconic(d.hwnd()));
-        EXPECT_EQ(d.ClientRect().right, 425);
+        RECT rc;
+        GetClientRect(d.hwnd(), &rc);
+        EXPECT_EQ(rc.right, 425);
         EXPECT_TRUE(sim::ui::SurfaceOf(d.hwnd()).icons.empty()) << "restoring repaints";
         d.Esc();
     });

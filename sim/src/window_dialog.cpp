@@ -7,7 +7,7 @@
 
 namespace sim::win {
 
-static HWND FindDefButton(Window& dlg) {
+HWND DefaultButton(Window& dlg) {
     for (HWND c : dlg.children) {
         Window* cw = Find(c);
         if (cw && cw->kind == Kind::Button && (cw->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
@@ -26,6 +26,7 @@ HWND FirstTabStop(Window& dlg) {
     return nullptr;
 }
 
+// What the dialog manager does with a message the procedure returned FALSE for.
 static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = w.h;
     switch (msg) {
@@ -33,17 +34,6 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         // The close box and Alt+F4 act as the Cancel button, even a disabled one.
         HWND cancel = GetDlgItem(h, IDCANCEL);
         Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
-        return 0;
-    }
-    case DM_GETDEFID: {
-        if (Window* def = Find(FindDefButton(w)))
-            return MAKELONG(def->id, DC_HASDEFID);
-        return 0;
-    }
-    case WM_SETFOCUS: {
-        HWND target = Find(w.savedFocus) ? w.savedFocus : FirstTabStop(w);
-        if (target)
-            SetFocusTo(target);
         return 0;
     }
     case WM_NEXTDLGCTL:
@@ -72,21 +62,8 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     Window* pw = Find(h);
     if (!pw)
         return r;
-    if (!r) {
-        switch (msg) {
-        case WM_ERASEBKGND:
-        case WM_SETFOCUS:
-        case DM_GETDEFID:
-        case WM_CLOSE:
-        case WM_NEXTDLGCTL:
-        case WM_NCDESTROY:
-            return DefDlgDefault(*pw, msg, wp, lp);
-        case WM_INITDIALOG:
-            break;
-        default:
-            return DefaultProc(h, msg, wp, lp);
-        }
-    }
+    if (!r && msg != WM_INITDIALOG)
+        return DefDlgDefault(*pw, msg, wp, lp);
     // A dialog procedure returns TRUE for "handled"; the real result travels in DWLP_MSGRESULT,
     // except for the few messages whose result is the return value itself.
     if (msg == WM_QUERYDRAGICON || msg == WM_INITDIALOG)
@@ -102,8 +79,6 @@ Kind KindOfClass(const std::string& cls) {
         return Kind::Button;
     if (eq("Edit"))
         return Kind::Edit;
-    if (eq("Static"))
-        return Kind::Static;
     if (eq(WC_LISTVIEWA))
         return Kind::ListView;
     if (eq(UPDOWN_CLASSA))
@@ -111,36 +86,12 @@ Kind KindOfClass(const std::string& cls) {
     return Kind::Other;
 }
 
-// Dialog units to pixels with the template's font.
-struct Units {
-    int bx, by;
-    int X(int dlu) const { return MulDivRound(dlu, bx, 4); }
-    int Y(int dlu) const { return MulDivRound(dlu, by, 8); }
-};
-
-Units UnitsOf(const sim::res::DialogTemplate& tmpl) {
-    bool hasFont = (tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty();
-    return hasFont ? Units{kDluBaseX, kDluBaseY} : Units{kSysBaseX, kSysBaseY};
+// Dialog units to pixels with the template's font, halves rounded away from zero.
+int DluX(int dlu) {
+    return MulDivRound(dlu, kDluBaseX, 4);
 }
-
-// Where the dialog goes: centred, or with its client area at the template's position in its
-// owner's client area (the screen's without an owner), and kept on the work area, as the dialog
-// manager does.
-RECT PlaceDialog(const Window& dlg, const sim::res::DialogTemplate& tmpl, Units u) {
-    const RECT& area = S().workArea;
-    RECT in = Insets(dlg);
-    int ww = u.X(tmpl.cx) + in.left + in.right, wh = u.Y(tmpl.cy) + in.top + in.bottom;
-    POINT pos{u.X(tmpl.x) - in.left, u.Y(tmpl.y) - in.top};
-    if (tmpl.style & DS_CENTER) {
-        pos = POINT{(area.left + area.right - ww) / 2, (area.top + area.bottom - wh) / 2};
-    } else if (Window* o = Find(dlg.owner); o && !(tmpl.style & DS_ABSALIGN)) {
-        POINT org = ClientOrigin(*o);
-        pos.x += org.x;
-        pos.y += org.y;
-    }
-    pos.x = std::max<LONG>(std::min<LONG>(pos.x, area.right - ww), area.left);
-    pos.y = std::max<LONG>(std::min<LONG>(pos.y, area.bottom - wh), area.top);
-    return RECT{pos.x, pos.y, pos.x + ww, pos.y + wh};
+int DluY(int dlu) {
+    return MulDivRound(dlu, kDluBaseY, 8);
 }
 
 // The dialog window and its controls, in template order; hidden until it runs.
@@ -159,8 +110,12 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
     dlg.owner = owner;
     dlg.dlgProc = proc;
     dlg.templateId = tid;
-    const Units u = UnitsOf(tmpl);
-    dlg.rect = PlaceDialog(dlg, tmpl, u);
+    // The template's size is the client area's; its position is taken as the screen's (the
+    // program centres the dialogs it places, and where the others go is left to Windows).
+    RECT in = Insets(dlg);
+    int x = DluX(tmpl.x), y = DluY(tmpl.y);
+    dlg.rect =
+        RECT{x, y, x + DluX(tmpl.cx) + in.left + in.right, y + DluY(tmpl.cy) + in.top + in.bottom};
     HWND hDlg = dlg.h;
     st.windows[hDlg] = std::move(owned);
     if ((tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty()) {
@@ -178,8 +133,8 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
         c->exStyle = item.exStyle;
         c->id = item.id;
         c->parent = hDlg;
-        int x = u.X(item.x), y = u.Y(item.y);
-        c->rect = RECT{x, y, x + u.X(item.cx), y + u.Y(item.cy)};
+        int cx = DluX(item.x), cy = DluY(item.y);
+        c->rect = RECT{cx, cy, cx + DluX(item.cx), cy + DluY(item.cy)};
         HWND hc = c->h;
         dlg.children.push_back(hc);
         st.windows[hc] = std::move(c);
@@ -249,21 +204,16 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     return d ? d->result : IDCANCEL;
 }
 
-// WM_DESTROY to the dialog and then its controls, the controls' own clean-up and WM_NCDESTROY,
-// then its timers; the focus goes back to where it was before the dialog.
+// WM_DESTROY and WM_NCDESTROY to the dialog, around its controls' own clean-up, then its timers
+// go; the focus goes back to where it was before the dialog.
 void DestroyDialog(HWND hDlg, HWND owner, HWND prevFocus) {
     State& st = S();
     if (Window* d = Find(hDlg)) {
         d->style &= ~WS_VISIBLE;
         Send(hDlg, WM_DESTROY, 0, 0);
         for (HWND hc : d->children)
-            if (Find(hc))
-                Send(hc, WM_DESTROY, 0, 0);
-        for (HWND hc : d->children)
-            if (Window* c = Find(hc)) {
+            if (Window* c = Find(hc))
                 DestroyControl(*c);
-                Send(hc, WM_NCDESTROY, 0, 0);
-            }
         Send(hDlg, WM_NCDESTROY, 0, 0);
         for (HWND hc : d->children)
             if (Window* c = Find(hc))
@@ -276,10 +226,7 @@ void DestroyDialog(HWND hDlg, HWND owner, HWND prevFocus) {
     st.modal.erase(std::remove(st.modal.begin(), st.modal.end(), hDlg), st.modal.end());
     if (!Find(st.focus))
         st.focus = nullptr;
-    if (Find(prevFocus))
-        SetFocusTo(prevFocus);
-    else if (Window* o = Find(owner))
-        SetFocusTo(Find(o->savedFocus) ? o->savedFocus : owner);
+    SetFocusTo(Find(prevFocus) ? prevFocus : Find(owner) ? owner : nullptr);
 }
 
 } // namespace

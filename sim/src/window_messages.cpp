@@ -2,9 +2,6 @@
 // processing of the messages sim sends.
 #include "window_internal.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace sim::win {
 
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -72,12 +69,8 @@ void Pump() {
         if (!st.posted.empty()) {
             MSG m = st.posted.front();
             st.posted.pop_front();
-            if (m.message == WM_TIMER && m.lParam) {
-                reinterpret_cast<TIMERPROC>(m.lParam)(m.hwnd, WM_TIMER, m.wParam,
-                                                      static_cast<DWORD>(st.now));
-            } else if (Find(m.hwnd)) {
+            if (Find(m.hwnd))
                 Send(m.hwnd, m.message, m.wParam, m.lParam);
-            }
             continue;
         }
         if (PaintOne())
@@ -86,25 +79,23 @@ void Pump() {
     }
 }
 
+// No WM_SETFOCUS or WM_KILLFOCUS: neither the program nor sim's controls act on them. A dialog
+// given the focus passes it on, as its default processing does, to the control that had it last
+// or else to its first tab stop.
 void SetFocusTo(HWND h) {
-    State& st = S();
-    HWND old = st.focus;
-    if (old == h)
-        return;
-    st.focus = h;
-    if (Find(old))
-        Send(old, WM_KILLFOCUS, (WPARAM)h, 0);
-    if (Window* w = Find(h)) {
-        HWND top = TopLevel(h);
-        if (Window* t = Find(top); t && t != w)
-            t->savedFocus = h;
-        Send(h, WM_SETFOCUS, (WPARAM)old, 0);
+    Window* w = Find(h);
+    if (w && w->kind == Kind::Dialog) {
+        if (HWND target = Find(w->savedFocus) ? w->savedFocus : FirstTabStop(*w))
+            w = Find(h = target);
     }
+    S().focus = h;
+    if (Window* dlg = w && (w->style & WS_CHILD) ? Find(w->parent) : nullptr)
+        dlg->savedFocus = h;
 }
 
 void FocusForDialogNavigation(HWND h) {
     SetFocusTo(h);
-    if (Send(h, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    if (Window* w = Find(h); w && w->kind == Kind::Edit)
         Send(h, EM_SETSEL, 0, -1);
 }
 
@@ -118,13 +109,8 @@ bool IsEnabled(HWND h) {
 }
 
 bool IsDescendant(HWND ancestor, HWND h) {
-    Window* w = Find(h);
-    while (w && (w->style & WS_CHILD)) {
-        if (w->parent == ancestor)
-            return true;
-        w = Find(w->parent);
-    }
-    return false;
+    Window* w = Find(h); // controls sit directly on their dialog
+    return w && (w->style & WS_CHILD) && w->parent == ancestor;
 }
 
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -132,21 +118,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w)
         return 0;
     switch (msg) {
-    case WM_SETTEXT:
-        w->text = lp ? reinterpret_cast<const char*>(lp) : "";
-        return TRUE;
-    case WM_GETTEXT: {
-        char* buf = reinterpret_cast<char*>(lp);
-        int max = static_cast<int>(wp);
-        if (!buf || max <= 0)
-            return 0;
-        int n = std::min<int>(static_cast<int>(w->text.size()), max - 1);
-        std::memcpy(buf, w->text.data(), n);
-        buf[n] = '\0';
-        return n;
-    }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->text.size());
     case WM_SETICON: {
         HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
         if (wp == ICON_BIG)
@@ -176,8 +147,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         hi.iContextType = HELPINFO_WINDOW;
         hi.iCtrlId = (w->style & WS_CHILD) ? w->id : 0;
         hi.hItemHandle = h;
-        hi.dwContextId = 0;
-        hi.MousePos = POINT{0, 0};
         Send(h, WM_HELP, 0, (LPARAM)&hi);
         return 0;
     }

@@ -33,23 +33,19 @@ bool Live(HWND dlg) {
     return d && !d->ended && !(d->style & WS_DISABLED);
 }
 
-bool Usable(const Window* w) {
-    return w && !(w->style & WS_DISABLED) && ReallyVisible(w->h);
-}
-
-// The window keyboard input goes to: the focus if it is in this dialog, else the dialog.
+// Keys go to the focus window if it is in this dialog. With the focus nowhere they go to the
+// active window as system keys, which a dialog does not act on.
 HWND KeyTarget(HWND dlg) {
     HWND f = S().focus;
-    if (f && (f == dlg || IsDescendant(dlg, f)))
-        return f;
-    return dlg;
+    return f && (f == dlg || IsDescendant(dlg, f)) ? f : nullptr;
 }
 
-// Enter and Esc reach the dialog manager only as keys of the focus window. With the focus nowhere
-// they go to the active window as system keys, which a dialog does not act on.
-bool KeysReachDialog(HWND dlg) {
-    HWND f = S().focus;
-    return f && (f == dlg || IsDescendant(dlg, f));
+// The control the user can act on, if it is of the kind the action needs.
+Window* Usable(HWND dlg, int id, Kind kind) {
+    Window* w = Live(dlg) ? Control(dlg, id) : nullptr;
+    if (!w || (w->style & WS_DISABLED) || !ReallyVisible(w->h) || w->kind != kind)
+        return nullptr;
+    return w;
 }
 
 } // namespace
@@ -60,123 +56,69 @@ bool Dialog::IsOpen() const {
 }
 
 void Dialog::Click(int id) {
-    if (!Live(m_hwnd))
+    Window* w = Usable(m_hwnd, id, Kind::Button);
+    if (!w || (w->style & BS_TYPEMASK) == BS_GROUPBOX)
         return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w))
-        return;
-    DWORD type = w->style & BS_TYPEMASK;
-    if (w->kind == Kind::Button && type != BS_GROUPBOX) {
-        // A mouse click gives a button the focus before the parent hears of the click.
-        SetFocusTo(w->h);
-        if (Window* b = Find(w->h))
-            Command(b->h, BN_CLICKED);
-    } else if (w->kind == Kind::Static && (w->style & SS_NOTIFY)) {
-        Command(w->h, 0 /* STN_CLICKED */);
-    }
+    // A mouse click gives a button the focus before the parent hears of the click.
+    SetFocusTo(w->h);
+    Command(w->h, BN_CLICKED);
     Pump();
 }
 
 void Dialog::ClickListRow(int id, int row) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    if (row < 0 || row >= static_cast<int>(w->list.items.size())) {
-        ListClickBelowRows(*w);
-    } else {
-        ListClickRow(*w, row);
+    if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
+        ListClick(*w, row);
+        Pump();
     }
-    Pump();
 }
 
 void Dialog::ClickListBelowRows(int id) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    ListClickBelowRows(*w);
-    Pump();
+    ClickListRow(id, -1);
 }
 
 void Dialog::ListKeyDown(int id, int vk) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    // The user tabs to the list first if it does not have the focus; that moves no item.
-    if (S().focus != w->h)
+    // The user tabs to the list first if it does not have the focus; that moves no row.
+    if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
         SetFocusTo(w->h);
-    if (Find(w->h))
-        Send(w->h, WM_KEYDOWN, static_cast<WPARAM>(vk), 1);
-    if (Find(w->h))
-        Send(w->h, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001));
-    Pump();
+        sim::win::ListKeyDown(*w, vk);
+        Pump();
+    }
 }
 
 void Dialog::SpinArrow(int id, int delta) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::UpDown)
-        return;
-    sim::win::SpinArrow(*w, delta);
-    Pump();
+    if (Window* w = Usable(m_hwnd, id, Kind::UpDown)) {
+        sim::win::SpinArrow(*w, delta);
+        Pump();
+    }
 }
 
+// Typing replaces the text; the caret ends after it.
 void Dialog::SetText(int id, const std::string& text) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w))
-        return;
-    if (w->kind == Kind::Edit && (w->style & ES_READONLY))
-        return;
-    if (S().focus != w->h)
-        FocusForDialogNavigation(w->h);
-    if (!(w = Control(m_hwnd, id)))
-        return;
-    if (w->kind == Kind::Edit) {
-        // Typing replaces the text; the caret ends after it.
+    if (Window* w = Usable(m_hwnd, id, Kind::Edit)) {
+        if (S().focus != w->h)
+            FocusForDialogNavigation(w->h);
         w->text = text;
         w->edit.selStart = w->edit.selEnd = static_cast<int>(text.size());
-        Command(w->h, EN_UPDATE);
-        Command(w->h, EN_CHANGE);
-    } else {
-        Send(w->h, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        Pump();
     }
-    Pump();
 }
 
+// Enter clicks the default push button, if enabled; with the focus on another push button,
+// that is not the default (set by the program, or by a click) and Enter still clicks the default.
 void Dialog::Enter() {
-    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
+    Window* d = Find(m_hwnd);
+    if (!Live(m_hwnd) || !KeyTarget(m_hwnd))
         return;
-    HWND dlg = m_hwnd;
-    HWND focus = S().focus;
-    if (focus && IsDescendant(dlg, focus) &&
-        (Send(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
-        // The focus is on the default push button itself. A push button that merely has the
-        // focus (set by the program, or by a click) is not the default.
-        Send(dlg, WM_COMMAND, MAKEWPARAM(Find(focus)->id, BN_CLICKED), (LPARAM)focus);
-    } else {
-        LRESULT def = Send(dlg, DM_GETDEFID, 0, 0);
-        if (HIWORD(def) == DC_HASDEFID) {
-            int id = LOWORD(def);
-            HWND btn = GetDlgItem(dlg, id);
-            if (!btn || IsEnabled(btn))
-                Send(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)btn);
-        } else {
-            Send(dlg, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(dlg, IDOK));
-        }
-    }
+    HWND btn = DefaultButton(*d);
+    Window* b = Find(btn);
+    if (!b || IsEnabled(btn))
+        Send(m_hwnd, WM_COMMAND, MAKEWPARAM(b ? b->id : IDOK, BN_CLICKED), (LPARAM)btn);
     Pump();
 }
 
+// Esc is IDCANCEL, even with the Cancel button disabled.
 void Dialog::Esc() {
-    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
+    if (!Live(m_hwnd) || !KeyTarget(m_hwnd))
         return;
     Send(m_hwnd, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(m_hwnd, IDCANCEL));
     Pump();
@@ -189,33 +131,22 @@ void Dialog::F1(bool shift, bool ctrl, bool alt) {
     st.keyShift = shift;
     st.keyCtrl = ctrl;
     st.keyAlt = alt;
-    HWND target = KeyTarget(m_hwnd);
     // The key goes to the focus window; the system adds WM_KEYF1 for it, whose default
     // processing sends WM_HELP, which climbs from a control to its dialog. With Alt held the
     // key is a system key and gives no help.
-    const LPARAM down = 0x003B0001, up = static_cast<LPARAM>(0xC03B0001);
-    if (alt) {
-        Send(target, WM_SYSKEYDOWN, VK_F1, down | 0x20000000);
-        Pump();
-        if (Find(target))
-            Send(target, WM_SYSKEYUP, VK_F1, up | 0x20000000);
-    } else {
+    HWND target = KeyTarget(m_hwnd);
+    if (!target)
+        target = m_hwnd;
+    if (!alt)
         Post(target, WM_KEYF1, 0, 0);
-        Send(target, WM_KEYDOWN, VK_F1, down);
-        Pump();
-        if (Find(target))
-            Send(target, WM_KEYUP, VK_F1, up);
-    }
-    st.keyShift = st.keyCtrl = st.keyAlt = false;
     Pump();
+    st.keyShift = st.keyCtrl = st.keyAlt = false;
 }
 
 void Dialog::CloseBox() {
     if (!Live(m_hwnd))
         return;
-    RECT r{};
-    GetWindowRect(m_hwnd, &r);
-    Send(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(r.right - 10, r.top + 10));
+    Send(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
 }
 
@@ -303,21 +234,6 @@ int Dialog::ListItemCountHint(int id) const {
     return w ? w->list.countHint : 0;
 }
 
-int Dialog::ListFocusedRow(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? ListFocused(*w) : -1;
-}
-
-int Dialog::ListSelectedRow(int id) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w)
-        return -1;
-    for (int i = 0; i < static_cast<int>(w->list.items.size()); ++i)
-        if (w->list.items[i].state & LVIS_SELECTED)
-            return i;
-    return -1;
-}
-
 int Dialog::SpinPos(int id) const {
     Window* w = Control(m_hwnd, id);
     return w ? w->ud.pos : 0;
@@ -331,12 +247,6 @@ int Dialog::SpinLower(int id) const {
 int Dialog::SpinUpper(int id) const {
     Window* w = Control(m_hwnd, id);
     return w ? w->ud.upper : 0;
-}
-
-int Dialog::SpinBuddy(int id) const {
-    Window* w = Control(m_hwnd, id);
-    Window* b = w ? Find(w->ud.buddy) : nullptr;
-    return b ? b->id : 0;
 }
 
 bool Dialog::EditAllSelected(int id) const {
@@ -355,21 +265,6 @@ RECT Dialog::WindowRect() const {
     RECT r{0, 0, 0, 0};
     GetWindowRect(m_hwnd, &r);
     return r;
-}
-
-RECT Dialog::ClientRect() const {
-    RECT r{0, 0, 0, 0};
-    GetClientRect(m_hwnd, &r);
-    return r;
-}
-
-POINT Dialog::ClientOrigin() const {
-    Window* d = Find(m_hwnd);
-    return d ? sim::win::ClientOrigin(*d) : POINT{0, 0};
-}
-
-bool Dialog::Exists() const {
-    return Find(m_hwnd) != nullptr;
 }
 
 } // namespace sim::ui

@@ -44,9 +44,6 @@ const std::vector<HelpCall>& HelpCalls() {
 const std::vector<int>& DialogsRun() {
     return S().dialogsRun;
 }
-bool CommonControlsInitialised() {
-    return S().commonControls;
-}
 
 void SetWorkArea(const RECT& area) {
     S().workArea = area;

@@ -9,7 +9,10 @@ extern "C" {
 
 // ---- timers ----
 
+// Only window timers, delivered as WM_TIMER: the program neither uses thread timers nor passes a
+// TIMERPROC.
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
+    (void)lpTimerFunc;
     State& st = S();
     sim::detail::LogCall("SetTimer " + std::to_string(nIDEvent) + " " + std::to_string(uElapse));
     DWORD err = 0;
@@ -17,30 +20,20 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
         sim::detail::SetError(err);
         return 0;
     }
-    if (hWnd && !Find(hWnd)) {
+    if (!Find(hWnd)) {
         sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     UINT period = std::max<UINT>(uElapse, USER_TIMER_MINIMUM);
-    if (period > USER_TIMER_MAXIMUM)
-        period = USER_TIMER_MAXIMUM;
-    UINT_PTR id = nIDEvent;
-    if (!hWnd) {
-        // A thread timer: an existing one is replaced only when its id is passed back.
-        auto it = std::find_if(st.timers.begin(), st.timers.end(), [&](const Timer& t) {
-            return !t.hwnd && t.id == nIDEvent && nIDEvent != 0;
-        });
-        if (it == st.timers.end())
-            id = ++st.nextThreadTimer;
-    }
+    Timer t{hWnd, nIDEvent, period, st.now + period, ++st.timerSeq};
+    // The same id on the same window replaces the timer.
     auto it = std::find_if(st.timers.begin(), st.timers.end(),
-                           [&](const Timer& t) { return t.hwnd == hWnd && t.id == id; });
-    Timer t{hWnd, id, period, lpTimerFunc, st.now + period, ++st.timerSeq};
+                           [&](const Timer& o) { return o.hwnd == hWnd && o.id == nIDEvent; });
     if (it != st.timers.end())
         *it = t;
     else
         st.timers.push_back(t);
-    return hWnd ? (id ? id : 1) : id;
+    return nIDEvent ? nIDEvent : 1;
 }
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
@@ -53,13 +46,6 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
         return FALSE;
     }
     st.timers.erase(it);
-    // A WM_TIMER already queued for it is dropped too.
-    st.posted.erase(std::remove_if(st.posted.begin(), st.posted.end(),
-                                   [&](const MSG& m) {
-                                       return m.message == WM_TIMER && m.hwnd == hWnd &&
-                                              m.wParam == uIDEvent;
-                                   }),
-                    st.posted.end());
     return TRUE;
 }
 
@@ -85,27 +71,19 @@ void AdvanceClock(DWORD milliseconds) {
         Timer fired = *next;
         st.now = fired.due;
         next->due += fired.period;
-        if (fired.hwnd && !Find(fired.hwnd)) {
+        if (!Find(fired.hwnd))
             st.timers.erase(next);
-            continue;
-        }
-        if (fired.proc)
-            fired.proc(fired.hwnd, WM_TIMER, fired.id, static_cast<DWORD>(st.now));
-        else if (fired.hwnd)
+        else
             Send(fired.hwnd, WM_TIMER, fired.id, 0);
     }
     st.now = target;
     Pump();
 }
 
-DWORD ClockNow() {
-    return static_cast<DWORD>(S().now);
-}
-
 std::size_t LiveTimerCount() {
     std::size_t n = 0;
     for (const Timer& t : S().timers)
-        if (!t.hwnd || Find(t.hwnd))
+        if (Find(t.hwnd))
             ++n;
     return n;
 }

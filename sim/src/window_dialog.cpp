@@ -255,12 +255,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
-    if (hWndParent && !Find(hWndParent)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    if (hWndParent && !FindOrFail(hWndParent))
         return -1;
-    }
     const sim::res::DialogTemplate tmpl = *t; // the script may add templates meanwhile
-    const HWND owner = hWndParent ? TopLevel(hWndParent) : nullptr;
+    // A control given as the parent stands for its dialog.
+    Window* parent = Find(hWndParent);
+    const HWND owner = parent && (parent->style & WS_CHILD) ? parent->parent : hWndParent;
     const HWND prevFocus = st.focus;
     st.dialogsRun.push_back(tid);
 
@@ -279,11 +279,9 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
-    Window* w = Find(hDlg);
-    if (!w || w->kind != Kind::Dialog) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hDlg);
+    if (!w || w->kind != Kind::Dialog)
         return FALSE;
-    }
     sim::detail::LogCall("EndDialog " + std::to_string(w->templateId) + " " +
                          std::to_string(static_cast<long long>(nResult)));
     if (!w->ended) {
@@ -294,11 +292,9 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 }
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-    Window* w = Find(hDlg);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hDlg);
+    if (!w)
         return nullptr;
-    }
     for (HWND c : w->children) {
         Window* cw = Find(c);
         if (cw && cw->id == nIDDlgItem)

@@ -66,9 +66,7 @@ struct Window {
     std::vector<HWND> children; // creation (= template = z) order
     bool destroyed = false;
     bool iconic = false;
-    HFONT font = nullptr;
-    HICON iconBig = nullptr;
-    HICON iconSmall = nullptr;
+    HFONT font = nullptr; // the icons it is given are left to Windows: nothing reads them back
 
     // dialog
     DLGPROC dlgProc = nullptr;
@@ -117,7 +115,6 @@ struct Timer {
     UINT_PTR id = 0;
     UINT period = 0;
     uint64_t due = 0;
-    uint64_t seq = 0;
 };
 
 struct State {
@@ -127,7 +124,6 @@ struct State {
     std::deque<MSG> posted;
     std::vector<Timer> timers;
     uint64_t now = 0;
-    uint64_t timerSeq = 0;
     std::map<int, std::deque<sim::ui::Script>> scripts;
     std::size_t unscripted = 0;
     std::vector<int> dialogsRun;
@@ -149,10 +145,9 @@ RECT Insets(const Window& w);
 // A fresh handle value, never reused (not even across sim::Reset()).
 void* NewHandle();
 
-// nullptr when the handle is not a live window.
+// nullptr when the handle is not a live window; FindOrFail sets ERROR_INVALID_WINDOW_HANDLE then.
 Window* Find(HWND h);
-// The top-level window a window belongs to (itself for a top-level one).
-HWND TopLevel(HWND h);
+Window* FindOrFail(HWND h);
 // The window's client area size.
 SIZE ClientSize(const Window& w);
 bool ReallyVisible(HWND h); // visible along with all its ancestors
@@ -169,8 +164,7 @@ void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get 
 void Invalidate(Window& w, const RECT* rect, bool erase);
 // The default processing of a window message, for the messages sim sends or delivers.
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-bool IsEnabled(HWND h);                   // a live window without WS_DISABLED
-bool IsDescendant(HWND ancestor, HWND h); // h is a child, grandchild... of ancestor
+bool IsDescendant(HWND ancestor, HWND h); // h is one of ancestor's controls
 
 // Dialog manager (window_dialog.cpp): a dialog's messages through its procedure, then the
 // dialog defaults; the first control the Tab key would reach; the default push button.
@@ -186,7 +180,6 @@ void DestroyControl(Window& w);
 void ListClick(Window& w, int row); // a row, or below the rows when out of range
 void ListKeyDown(Window& w, int vk);
 void SpinArrow(Window& w, int delta);
-int ListFocused(const Window& w);
 
 // Painting and GDI (window_gdi.cpp).
 void WipeSurface(Window& w, const RECT& area, bool whole);

@@ -18,6 +18,13 @@ void FocusAndSelect(Window& w, int row) {
     w.list.items[static_cast<std::size_t>(row)].state |= LVIS_FOCUSED | LVIS_SELECTED;
 }
 
+int Focused(const Window& w) {
+    for (int i = 0; i < static_cast<int>(w.list.items.size()); ++i)
+        if (w.list.items[static_cast<std::size_t>(i)].state & LVIS_FOCUSED)
+            return i;
+    return -1;
+}
+
 } // namespace
 
 LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -81,13 +88,6 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-int ListFocused(const Window& w) {
-    for (int i = 0; i < static_cast<int>(w.list.items.size()); ++i)
-        if (w.list.items[static_cast<std::size_t>(i)].state & LVIS_FOCUSED)
-            return i;
-    return -1;
-}
-
 // A click gives the list the keyboard focus. On a row it moves the focus and the selection
 // there; below the rows every selection goes and the focused row keeps the focus. Either way
 // the parent hears NM_CLICK.
@@ -107,7 +107,7 @@ void ListClick(Window& w, int row) {
 // The arrow keys, Home and End move the focus and the selection; nothing is sent to the parent.
 void ListKeyDown(Window& w, int vk) {
     int count = static_cast<int>(w.list.items.size());
-    int focus = ListFocused(w);
+    int focus = Focused(w);
     int target = vk == VK_UP     ? focus - 1
                  : vk == VK_DOWN ? (focus + 1 < count ? focus + 1 : -1)
                  : vk == VK_HOME ? 0

@@ -61,11 +61,11 @@ Window* Find(HWND h) {
     return it->second.get();
 }
 
-HWND TopLevel(HWND h) {
+Window* FindOrFail(HWND h) {
     Window* w = Find(h);
     if (!w)
-        return nullptr;
-    return (w->style & WS_CHILD) ? w->parent : h; // controls sit directly on their dialog
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
 }
 
 SIZE ClientSize(const Window& w) {
@@ -126,11 +126,9 @@ static LONG_PTR* Slot(Window& w, int nIndex) {
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return 0;
-    }
     if (nIndex == GWL_STYLE)
         return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
     if (LONG_PTR* slot = Slot(*w, nIndex))
@@ -140,11 +138,9 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return 0;
-    }
     LONG_PTR* slot = Slot(*w, nIndex);
     if (!slot) {
         sim::detail::SetError(ERROR_INVALID_INDEX);
@@ -160,20 +156,16 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
 // The text is the window's own: no control here reacts to it being set, and an edit box's
 // selection goes with its old text.
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     w->text = lpString ? lpString : "";
     w->edit = EditData{};
     return TRUE;
 }
 
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
-    Window* w = Find(hWnd);
-    if (!w)
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
     if (!lpString || nMaxCount <= 0)
         return 0;
     int n = w ? std::min<int>(static_cast<int>(w->text.size()), nMaxCount - 1) : 0;
@@ -183,18 +175,14 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 }
 
 int WINAPI GetWindowTextLengthA(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w)
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
     return w ? static_cast<int>(w->text.size()) : 0;
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
     if ((bEnable != FALSE) == !wasDisabled)
         return wasDisabled;
@@ -210,11 +198,9 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
     bool top = !(w->style & WS_CHILD);
     switch (nCmdShow) {
@@ -271,11 +257,9 @@ BOOL WINAPI IsIconic(HWND hWnd) {
 HWND WINAPI SetFocus(HWND hWnd) {
     HWND old = S().focus;
     if (hWnd) {
-        Window* w = Find(hWnd);
-        if (!w) {
-            sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = FindOrFail(hWnd);
+        if (!w)
             return nullptr;
-        }
         // Disabled windows cannot take the focus.
         for (Window* a = w; a; a = (a->style & WS_CHILD) ? Find(a->parent) : nullptr)
             if (a->style & WS_DISABLED)
@@ -322,21 +306,17 @@ HWND WINAPI GetActiveWindow(void) {
 
 // Of the relations only the owner: the program centres a dialog on it.
 HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return nullptr;
-    }
     return uCmd == GW_OWNER && !(w->style & WS_CHILD) ? w->owner : nullptr;
 }
 
 // A child's parent, a pop-up's owner; none for any other window.
 HWND WINAPI GetParent(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return nullptr;
-    }
     if (w->style & WS_CHILD)
         return w->parent;
     return (w->style & WS_POPUP) ? w->owner : nullptr;
@@ -345,11 +325,9 @@ HWND WINAPI GetParent(HWND hWnd) {
 // ---- geometry ----
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    Window* w = Find(hWnd);
-    if (!w || !lpRect) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w || !lpRect)
         return FALSE;
-    }
     SIZE s = ClientSize(*w);
     *lpRect = RECT{0, 0, s.cx, s.cy};
     return TRUE;
@@ -358,11 +336,9 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
 // A dialog's rectangle. The program asks for no control's: where the controls sit is left to
 // Windows, and sim keeps theirs in dialog units turned into pixels of the client area.
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-    Window* w = Find(hWnd);
-    if (!w || !lpRect) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w || !lpRect)
         return FALSE;
-    }
     *lpRect = w->rect;
     return TRUE;
 }
@@ -371,11 +347,9 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                          UINT uFlags) {
     (void)hWndInsertAfter;
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     RECT& r = w->rect;
     if (uFlags & SWP_NOSIZE) {
         cx = r.right - r.left;

@@ -103,11 +103,6 @@ void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     S().posted.push_back(MSG{h, msg, wp, lp, static_cast<DWORD>(S().now), {0, 0}});
 }
 
-bool IsEnabled(HWND h) {
-    Window* w = Find(h);
-    return w && !(w->style & WS_DISABLED);
-}
-
 bool IsDescendant(HWND ancestor, HWND h) {
     Window* w = Find(h); // controls sit directly on their dialog
     return w && (w->style & WS_CHILD) && w->parent == ancestor;
@@ -118,14 +113,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w)
         return 0;
     switch (msg) {
-    case WM_SETICON: {
-        HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
-        if (wp == ICON_BIG)
-            w->iconBig = reinterpret_cast<HICON>(lp);
-        else
-            w->iconSmall = reinterpret_cast<HICON>(lp);
-        return (LRESULT)old;
-    }
     case WM_SYSCOMMAND:
         switch (wp & 0xFFF0) {
         case SC_CLOSE:
@@ -178,11 +165,7 @@ using namespace sim::win;
 extern "C" {
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return Send(hWnd, Msg, wParam, lParam);
+    return FindOrFail(hWnd) ? Send(hWnd, Msg, wParam, lParam) : 0;
 }
 
 } // extern "C"

@@ -111,7 +111,7 @@ void Dialog::Enter() {
         return;
     HWND btn = DefaultButton(*d);
     Window* b = Find(btn);
-    if (!b || IsEnabled(btn))
+    if (!b || !(b->style & WS_DISABLED))
         Send(m_hwnd, WM_COMMAND, MAKEWPARAM(b ? b->id : IDOK, BN_CLICKED), (LPARAM)btn);
     Pump();
 }
@@ -175,27 +175,31 @@ void Dialog::Repaint() {
 
 // ---- what the user sees ----
 
+namespace {
+
+// What `read` makes of the control (the dialog for id 0), or `none` without one.
+template <class T, class F> T Read(HWND dlg, int id, T none, F read) {
+    Window* w = Target(dlg, id);
+    return w ? read(*w) : none;
+}
+
+} // namespace
+
 std::string Dialog::Text(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w ? w->text : std::string();
+    return Read(m_hwnd, id, std::string(), [](Window& w) { return w.text; });
 }
 
 bool Dialog::Enabled(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w && !(w->style & WS_DISABLED);
+    return Read(m_hwnd, id, false, [](Window& w) { return !(w.style & WS_DISABLED); });
 }
 
 bool Dialog::Visible(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w && ReallyVisible(w->h);
+    return Read(m_hwnd, id, false, [](Window& w) { return ReallyVisible(w.h); });
 }
 
 int Dialog::FocusId() const {
-    HWND f = S().focus;
-    Window* w = Find(f);
-    if (!w || !IsDescendant(m_hwnd, f))
-        return 0;
-    return w->id;
+    Window* w = Find(S().focus);
+    return w && IsDescendant(m_hwnd, w->h) ? w->id : 0;
 }
 
 std::vector<std::string> Dialog::ListRows(int id) const {
@@ -223,48 +227,42 @@ std::vector<std::string> Dialog::ListColumns(int id) const {
 }
 
 int Dialog::ListColumnWidth(int id, int column) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w || column < 0 || column >= static_cast<int>(w->list.columns.size()))
-        return 0;
-    return w->list.columns[static_cast<std::size_t>(column)].width;
+    return Read(m_hwnd, id, 0, [&](Window& w) {
+        auto n = static_cast<int>(w.list.columns.size());
+        return column >= 0 && column < n ? w.list.columns[static_cast<std::size_t>(column)].width
+                                         : 0;
+    });
 }
 
 int Dialog::ListItemCountHint(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->list.countHint : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.list.countHint; });
 }
 
 int Dialog::SpinPos(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.pos : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.pos; });
 }
 
 int Dialog::SpinLower(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.lower : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.lower; });
 }
 
 int Dialog::SpinUpper(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.upper : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.upper; });
 }
 
 bool Dialog::EditAllSelected(int id) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w || w->kind != Kind::Edit)
-        return false;
-    return w->edit.selStart == 0 && w->edit.selEnd == static_cast<int>(w->text.size());
+    return Read(m_hwnd, id, false, [](Window& w) {
+        return w.kind == Kind::Edit && w.edit.selStart == 0 &&
+               w.edit.selEnd == static_cast<int>(w.text.size());
+    });
 }
 
 HFONT Dialog::Font(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w ? w->font : nullptr;
+    return Read(m_hwnd, id, HFONT(), [](Window& w) { return w.font; });
 }
 
 RECT Dialog::WindowRect() const {
-    RECT r{0, 0, 0, 0};
-    GetWindowRect(m_hwnd, &r);
-    return r;
+    return Read(m_hwnd, 0, RECT{0, 0, 0, 0}, [](Window& w) { return w.rect; });
 }
 
 } // namespace sim::ui

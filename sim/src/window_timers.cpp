@@ -20,12 +20,10 @@ UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC l
         sim::detail::SetError(err);
         return 0;
     }
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    if (!FindOrFail(hWnd))
         return 0;
-    }
     UINT period = std::max<UINT>(uElapse, USER_TIMER_MINIMUM);
-    Timer t{hWnd, nIDEvent, period, st.now + period, ++st.timerSeq};
+    Timer t{hWnd, nIDEvent, period, st.now + period};
     // The same id on the same window replaces the timer.
     auto it = std::find_if(st.timers.begin(), st.timers.end(),
                            [&](const Timer& o) { return o.hwnd == hWnd && o.id == nIDEvent; });
@@ -62,8 +60,7 @@ void AdvanceClock(DWORD milliseconds) {
         for (auto it = st.timers.begin(); it != st.timers.end(); ++it) {
             if (it->due > target)
                 continue;
-            if (next == st.timers.end() || it->due < next->due ||
-                (it->due == next->due && it->seq < next->seq))
+            if (next == st.timers.end() || it->due < next->due)
                 next = it;
         }
         if (next == st.timers.end())

@@ -29,8 +29,6 @@ typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 // ---- window messages ----
 #define WM_DESTROY 0x0002
-#define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_ERASEBKGND 0x0014
@@ -43,7 +41,6 @@ typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_KEYF1 0x004D
 #define WM_SETICON 0x0080
 #define WM_NCDESTROY 0x0082
-#define WM_KEYDOWN 0x0100
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
@@ -161,7 +158,6 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
 #define VK_HOME 0x24
 #define VK_UP 0x26
 #define VK_DOWN 0x28
-#define VK_F1 0x70
 SHORT WINAPI GetKeyState(int nVirtKey);
 
 // ---- painting ----

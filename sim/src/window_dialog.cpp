@@ -31,9 +31,9 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = w.h;
     switch (msg) {
     case WM_CLOSE: {
-        // The close box and Alt+F4 act as the Cancel button, even a disabled one.
-        HWND cancel = GetDlgItem(h, IDCANCEL);
-        Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
+        // The close box and Alt+F4 act as the Cancel button, even a disabled one. (Windows posts
+        // the command; nothing the program does tells the two apart.)
+        Send(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(h, IDCANCEL));
         return 0;
     }
     case WM_NEXTDLGCTL:
@@ -94,52 +94,48 @@ int DluY(int dlu) {
     return MulDivRound(dlu, kDluBaseY, 8);
 }
 
+// A window of sim's under a fresh handle; the controls' places are in their dialog's client area.
+Window& NewWindow(Kind kind, const std::string& text, DWORD style, RECT rect) {
+    auto owned = std::make_unique<Window>();
+    Window& w = *owned;
+    w.h = static_cast<HWND>(NewHandle());
+    w.kind = kind;
+    w.text = text;
+    w.style = style;
+    w.rect = rect;
+    S().windows[w.h] = std::move(owned);
+    return w;
+}
+
 // The dialog window and its controls, in template order; hidden until it runs.
 HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owner, DLGPROC proc) {
-    State& st = S();
-    auto owned = std::make_unique<Window>();
-    Window& dlg = *owned;
-    dlg.h = static_cast<HWND>(NewHandle());
-    dlg.kind = Kind::Dialog;
-    dlg.cls = "#32770";
-    dlg.text = tmpl.caption;
-    dlg.style = tmpl.style & ~(WS_CHILD | WS_VISIBLE);
-    dlg.exStyle = tmpl.exStyle;
-    if (dlg.style & DS_MODALFRAME)
-        dlg.exStyle |= WS_EX_DLGMODALFRAME;
+    // The template's size is the client area's; its position is taken as the screen's (the
+    // program centres the dialogs it places, and where the others go is left to Windows).
+    int x = DluX(tmpl.x), y = DluY(tmpl.y);
+    Window& dlg = NewWindow(Kind::Dialog, tmpl.caption, tmpl.style & ~(WS_CHILD | WS_VISIBLE),
+                            RECT{x, y, x + DluX(tmpl.cx), y + DluY(tmpl.cy)});
+    dlg.exStyle = tmpl.exStyle | ((dlg.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    RECT in = Insets(dlg);
+    dlg.rect.right += in.left + in.right;
+    dlg.rect.bottom += in.top + in.bottom;
     dlg.owner = owner;
     dlg.dlgProc = proc;
     dlg.templateId = tid;
-    // The template's size is the client area's; its position is taken as the screen's (the
-    // program centres the dialogs it places, and where the others go is left to Windows).
-    RECT in = Insets(dlg);
-    int x = DluX(tmpl.x), y = DluY(tmpl.y);
-    dlg.rect =
-        RECT{x, y, x + DluX(tmpl.cx) + in.left + in.right, y + DluY(tmpl.cy) + in.top + in.bottom};
     HWND hDlg = dlg.h;
-    st.windows[hDlg] = std::move(owned);
     if ((tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty()) {
         dlg.font = CreateDialogFont(tmpl.fontFace, tmpl.pointSize);
         dlg.ownsFont = true;
         Send(hDlg, WM_SETFONT, (WPARAM)dlg.font, FALSE);
     }
     for (const sim::res::DialogItem& item : tmpl.items) {
-        auto c = std::make_unique<Window>();
-        c->h = static_cast<HWND>(NewHandle());
-        c->cls = item.windowClass;
-        c->kind = KindOfClass(item.windowClass);
-        c->text = item.text;
-        c->style = item.style | WS_CHILD;
-        c->exStyle = item.exStyle;
-        c->id = item.id;
-        c->parent = hDlg;
         int cx = DluX(item.x), cy = DluY(item.y);
-        c->rect = RECT{cx, cy, cx + DluX(item.cx), cy + DluY(item.cy)};
-        HWND hc = c->h;
-        dlg.children.push_back(hc);
-        st.windows[hc] = std::move(c);
+        Window& c = NewWindow(KindOfClass(item.windowClass), item.text, item.style | WS_CHILD,
+                              RECT{cx, cy, cx + DluX(item.cx), cy + DluY(item.cy)});
+        c.id = item.id;
+        c.parent = hDlg;
+        dlg.children.push_back(c.h);
         if (dlg.font)
-            Send(hc, WM_SETFONT, (WPARAM)dlg.font, FALSE);
+            Send(c.h, WM_SETFONT, (WPARAM)dlg.font, FALSE);
     }
     for (HWND hc : dlg.children)
         if (Window* c = Find(hc))

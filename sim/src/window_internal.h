@@ -54,8 +54,7 @@ struct EditData {
 
 struct Window {
     HWND h = nullptr;
-    Kind kind = Kind::Other;
-    std::string cls;
+    Kind kind = Kind::Other; // every top-level window is a dialog, of the class "#32770"
     std::string text;
     DWORD style = 0;
     DWORD exStyle = 0;
@@ -121,7 +120,6 @@ struct State {
     std::map<HWND, std::unique_ptr<Window>> windows;
     HWND focus = nullptr;
     std::vector<HWND> modal; // running modal dialogs, innermost last
-    std::deque<MSG> posted;
     std::vector<Timer> timers;
     uint64_t now = 0;
     std::map<int, std::deque<sim::ui::Script>> scripts;
@@ -152,13 +150,13 @@ Window* FindOrFail(HWND h);
 SIZE ClientSize(const Window& w);
 bool ReallyVisible(HWND h); // visible along with all its ancestors
 
-// Message delivery: SendMessageA without the handle check, and the modal loop's pump
-// (posted messages, then paints) which stops early once the innermost modal dialog has ended.
+// Message delivery: SendMessageA without the handle check, and the modal loop's pump (the
+// pending paints; what Windows posts, sim sends) which stops once the innermost modal dialog
+// has ended.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
 void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
 void Pump();
-void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp); // to the queue Pump() delivers
 void SetFocusTo(HWND h);               // a dialog passes it on to its saved focus or first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
 void Invalidate(Window& w, const RECT* rect, bool erase);

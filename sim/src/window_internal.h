@@ -57,7 +57,6 @@ struct Window {
     Kind kind = Kind::Other; // every top-level window is a dialog, of the class "#32770"
     std::string text;
     DWORD style = 0;
-    DWORD exStyle = 0;
     int id = 0;
     HWND parent = nullptr;      // child windows
     HWND owner = nullptr;       // top-level windows
@@ -75,7 +74,6 @@ struct Window {
     bool ended = false;
     INT_PTR result = 0;
     HWND savedFocus = nullptr;
-    bool ownsFont = false;
 
     // painting
     bool updatePending = false;
@@ -132,7 +130,7 @@ struct State {
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
     bool commonControls = false;
-    bool keyShift = false, keyCtrl = false, keyAlt = false;
+    bool keyShift = false, keyCtrl = false;
     std::deque<sim::ui::BoxAnswer> boxAnswers;
     RECT workArea = kDefaultWorkArea;
 };
@@ -168,6 +166,7 @@ bool IsDescendant(HWND ancestor, HWND h); // h is one of ancestor's controls
 // dialog defaults; the first control the Tab key would reach; the default push button.
 LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp);
 HWND FirstTabStop(Window& dlg);
+Window* ControlOf(Window& dlg, int id);
 HWND DefaultButton(Window& dlg);
 
 // Controls (window_controls.cpp, the list view in window_listview.cpp).

@@ -70,17 +70,12 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         items.insert(items.begin() + at, item);
         return at;
     }
-    case LVM_DELETEITEM: {
+    case LVM_DELETEITEM: // the row's states go with it (Windows passes a focus on; the program
+                         // deletes every row before it fills the list again)
         if (i < 0 || i >= count)
             return FALSE;
-        // The focus passes to the row that takes the deleted one's place (or the one before, at
-        // the end); the selection goes with the deleted row.
-        const bool hadFocus = items[static_cast<std::size_t>(i)].state & LVIS_FOCUSED;
         items.erase(items.begin() + i);
-        if (hadFocus && !items.empty())
-            items[static_cast<std::size_t>(std::min(i, count - 2))].state |= LVIS_FOCUSED;
         return TRUE;
-    }
     case LVM_GETITEMSTATE:
         return i < 0 || i >= count ? 0 : items[static_cast<std::size_t>(i)].state & lp;
     default:

@@ -24,8 +24,9 @@ struct Registrar {
 } // namespace
 
 RECT Insets(const Window& w) {
-    // Only dialogs are top-level here; a control's client area is its window's.
-    int frame = (w.style & WS_CHILD) || !(w.exStyle & WS_EX_DLGMODALFRAME) ? 0 : kDlgFrame;
+    // Only dialogs are top-level here, with the modal frame; a control's client area is its
+    // window's.
+    int frame = (w.style & WS_CHILD) || !(w.style & DS_MODALFRAME) ? 0 : kDlgFrame;
     RECT r{frame, frame, frame, frame};
     if (!(w.style & WS_CHILD) && (w.style & WS_CAPTION) == WS_CAPTION)
         r.top += kCaption;

@@ -12,14 +12,7 @@ namespace {
 
 Window* Control(HWND dlg, int id) {
     Window* d = Find(dlg);
-    if (!d)
-        return nullptr;
-    for (HWND c : d->children) {
-        Window* w = Find(c);
-        if (w && w->id == id)
-            return w;
-    }
-    return nullptr;
+    return d ? ControlOf(*d, id) : nullptr;
 }
 
 Window* Target(HWND dlg, int id) {
@@ -124,23 +117,19 @@ void Dialog::Esc() {
     Pump();
 }
 
+// The key goes to the focus window (the dialog with the focus nowhere); the system adds WM_KEYF1
+// for it, whose default processing sends WM_HELP, which climbs from a control to its dialog.
+// With Alt held the key is a system key and gives no help.
 void Dialog::F1(bool shift, bool ctrl, bool alt) {
-    if (!Live(m_hwnd))
+    if (!Live(m_hwnd) || alt)
         return;
     State& st = S();
     st.keyShift = shift;
     st.keyCtrl = ctrl;
-    st.keyAlt = alt;
-    // The key goes to the focus window; the system adds WM_KEYF1 for it, whose default
-    // processing sends WM_HELP, which climbs from a control to its dialog. With Alt held the
-    // key is a system key and gives no help.
     HWND target = KeyTarget(m_hwnd);
-    if (!target)
-        target = m_hwnd;
-    if (!alt)
-        Send(target, WM_KEYF1, 0, 0);
+    Send(target ? target : m_hwnd, WM_KEYF1, 0, 0);
+    st.keyShift = st.keyCtrl = false;
     Pump();
-    st.keyShift = st.keyCtrl = st.keyAlt = false;
 }
 
 void Dialog::CloseBox() {

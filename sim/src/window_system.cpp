@@ -28,11 +28,11 @@ BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UI
 
 // ---- keyboard ----
 
-// Only the modifiers the scripted user holds down while it presses F1.
+// Only the modifiers the scripted user holds down while it presses F1 (with Alt the key gives no
+// help, so none asks then).
 SHORT WINAPI GetKeyState(int nVirtKey) {
     const State& st = S();
-    bool down = (nVirtKey == VK_SHIFT && st.keyShift) || (nVirtKey == VK_CONTROL && st.keyCtrl) ||
-                (nVirtKey == VK_MENU && st.keyAlt);
+    bool down = (nVirtKey == VK_SHIFT && st.keyShift) || (nVirtKey == VK_CONTROL && st.keyCtrl);
     return down ? static_cast<SHORT>(0x8000) : 0;
 }
 

@@ -19,7 +19,6 @@
 #define WS_TABSTOP 0x00010000
 
 // ---- extended window styles ----
-#define WS_EX_DLGMODALFRAME 0x00000001
 #define WS_EX_APPWINDOW 0x00040000
 
 // ---- dialog styles ----

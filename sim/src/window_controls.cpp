@@ -29,10 +29,7 @@ void UdGetBuddyInt(Window& w) {
     Window* b = Find(w.ud.buddy);
     if (!(w.style & UDS_SETBUDDYINT) || !b)
         return;
-    std::string s;
-    for (char c : b->text)
-        if (c != ',')
-            s += c;
+    const std::string& s = b->text;
     char* end = nullptr;
     long v = std::strtol(s.c_str(), &end, 10);
     if (!s.empty() && *end == '\0' && v == UdClamp(w.ud, static_cast<int>(v)))

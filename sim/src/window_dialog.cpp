@@ -81,24 +81,14 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
 namespace {
 
 Kind KindOfClass(const std::string& cls) {
-    auto eq = [&](const char* n) { return sim::detail::EqualNoCase(cls, n); };
-    if (eq("Button"))
-        return Kind::Button;
-    if (eq("Edit"))
-        return Kind::Edit;
-    if (eq(WC_LISTVIEWA))
-        return Kind::ListView;
-    if (eq(UPDOWN_CLASSA))
-        return Kind::UpDown;
+    const std::pair<const char*, Kind> kinds[] = {{"Button", Kind::Button},
+                                                  {"Edit", Kind::Edit},
+                                                  {WC_LISTVIEWA, Kind::ListView},
+                                                  {UPDOWN_CLASSA, Kind::UpDown}};
+    for (const auto& [name, kind] : kinds)
+        if (sim::detail::EqualNoCase(cls, name))
+            return kind;
     return Kind::Other;
-}
-
-// Dialog units to pixels with the template's font, halves rounded away from zero.
-int DluX(int dlu) {
-    return MulDivRound(dlu, kDluBaseX, 4);
-}
-int DluY(int dlu) {
-    return MulDivRound(dlu, kDluBaseY, 8);
 }
 
 // A window of sim's under a fresh handle; the controls' places are in their dialog's client area.
@@ -116,6 +106,9 @@ Window& NewWindow(Kind kind, const std::string& text, DWORD style, RECT rect) {
 
 // The dialog window and its controls, in template order; hidden until it runs.
 HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owner, DLGPROC proc) {
+    // Dialog units to pixels with the template's font, halves rounded away from zero.
+    auto DluX = [](int dlu) { return MulDivRound(dlu, kDluBaseX, 4); };
+    auto DluY = [](int dlu) { return MulDivRound(dlu, kDluBaseY, 8); };
     // The template's size is the client area's; its position is taken as the screen's (the
     // program centres the dialogs it places, and where the others go is left to Windows).
     int x = DluX(tmpl.x), y = DluY(tmpl.y);

@@ -153,7 +153,6 @@ bool ReallyVisible(HWND h); // visible along with all its ancestors
 // has ended.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
-void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
 void Pump();
 void SetFocusTo(HWND h);               // a dialog passes it on to its saved focus or first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected

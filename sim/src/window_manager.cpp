@@ -15,6 +15,7 @@ uintptr_t g_nextHandle = 0x10000;
 
 void ResetWindows() {
     S() = State{};
+    sim::detail::SetMessageBoxHook(nullptr); // no answers are queued any more
 }
 
 struct Registrar {

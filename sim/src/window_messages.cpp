@@ -1,5 +1,5 @@
-// Message delivery: sending, posting, the modal loop's pump, focus changes and the default
-// processing of the messages sim sends.
+// Message delivery: sending, the modal loop's pump, focus changes and the default processing of
+// the messages sim sends.
 #include "window_internal.h"
 
 namespace sim::win {
@@ -21,13 +21,6 @@ LRESULT Notify(HWND from, UINT code, NMHDR* hdr) {
     hdr->idFrom = static_cast<UINT_PTR>(w->id);
     hdr->code = code;
     return w->parent ? Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->id), (LPARAM)hdr) : 0;
-}
-
-void Command(HWND from, WORD code) {
-    Window* w = Find(from);
-    if (!w || !w->parent)
-        return;
-    Send(w->parent, WM_COMMAND, MAKEWPARAM(w->id, code), (LPARAM)from);
 }
 
 namespace {

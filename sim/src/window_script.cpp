@@ -54,7 +54,7 @@ void Dialog::Click(int id) {
         return;
     // A mouse click gives a button the focus before the parent hears of the click.
     SetFocusTo(w->h);
-    Command(w->h, BN_CLICKED);
+    Send(w->parent, WM_COMMAND, MAKEWPARAM(w->id, BN_CLICKED), (LPARAM)w->h);
     Pump();
 }
 

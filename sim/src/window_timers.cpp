@@ -56,33 +56,21 @@ void AdvanceClock(DWORD milliseconds) {
     uint64_t target = st.now + milliseconds;
     for (;;) {
         Pump();
-        auto next = st.timers.end();
-        for (auto it = st.timers.begin(); it != st.timers.end(); ++it) {
-            if (it->due > target)
-                continue;
-            if (next == st.timers.end() || it->due < next->due)
-                next = it;
-        }
-        if (next == st.timers.end())
+        // Timers go with their dialog, so every one here has a live window.
+        auto next = std::min_element(st.timers.begin(), st.timers.end(),
+                                     [](const Timer& a, const Timer& b) { return a.due < b.due; });
+        if (next == st.timers.end() || next->due > target)
             break;
-        Timer fired = *next;
-        st.now = fired.due;
-        next->due += fired.period;
-        if (!Find(fired.hwnd))
-            st.timers.erase(next);
-        else
-            Send(fired.hwnd, WM_TIMER, fired.id, 0);
+        st.now = next->due;
+        next->due += next->period;
+        Send(next->hwnd, WM_TIMER, next->id, 0);
     }
     st.now = target;
     Pump();
 }
 
 std::size_t LiveTimerCount() {
-    std::size_t n = 0;
-    for (const Timer& t : S().timers)
-        if (Find(t.hwnd))
-            ++n;
-    return n;
+    return S().timers.size();
 }
 
 } // namespace sim::ui

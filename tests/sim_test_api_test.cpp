@@ -181,6 +181,19 @@ TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
     EXPECT_EQ(sim::ui::HelpCalls()[1].command, static_cast<UINT>(HELP_QUIT));
 }
 
+// Each queued answer serves one box; the boxes after them, and those after a reset, get the
+// default answer: the first button.
+TEST_F(WindowTest, BoxAnswersServeOneBoxEachThenTheDefaultAnswers) {
+    for (int i = 0; i < 2; ++i)
+        sim::ui::OnMessageBox([](const sim::MessageBoxCall&) { return IDCANCEL; });
+    EXPECT_EQ(MessageBoxA(nullptr, "1", "Box", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "2", "Box", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "3", "Box", MB_OKCANCEL), IDOK) << "no answer left";
+    sim::ui::OnMessageBox([](const sim::MessageBoxCall&) { return IDCANCEL; });
+    sim::Reset();
+    EXPECT_EQ(MessageBoxA(nullptr, "4", "Box", MB_OKCANCEL), IDOK) << "the answer went with Reset";
+}
+
 // ---- timers ----
 
 struct TimerCase {

@@ -207,7 +207,7 @@ TEST_F(WindowTest, SpinTakesTypedTextBeforeTheArrowAndRangeAndPosRoundTrip) {
         EXPECT_EQ(d.SpinLower(kSpin), 35);
         EXPECT_EQ(d.SpinUpper(kSpin), 75);
         EXPECT_EQ(d.Text(kEdit), "") << "the range alone does not write the buddy";
-        EXPECT_EQ(SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(90, 0)), 35)
+        ASSERT_EQ(SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(90, 0)), 35)
             << "the previous position, which the range pulled up from 0";
         EXPECT_EQ(d.SpinPos(kSpin), 75) << "UDM_SETPOS clamps";
         d.SetText(kEdit, "60");
@@ -217,9 +217,16 @@ TEST_F(WindowTest, SpinTakesTypedTextBeforeTheArrowAndRangeAndPosRoundTrip) {
         d.SpinArrow(kSpin, 1);
         EXPECT_EQ(d.SpinPos(kSpin), 62) << "text that is no number leaves the position as it was";
         EXPECT_EQ(d.Text(kEdit), "62");
+        d.SetText(kEdit, "76");
+        d.SpinArrow(kSpin, 1);
+        EXPECT_EQ(d.SpinPos(kSpin), 63) << "text above the range leaves the position as it was";
+        d.SetText(kEdit, "75");
+        d.SpinArrow(kSpin, 1);
+        EXPECT_EQ(d.SpinPos(kSpin), 75) << "the top of the range is taken";
         d.Esc();
     });
-    EXPECT_EQ(Lines("deltapos"), (std::vector<std::string>{"deltapos 60 1", "deltapos 61 1"}));
+    EXPECT_EQ(Lines("deltapos"), (std::vector<std::string>{"deltapos 60 1", "deltapos 61 1",
+                                                           "deltapos 62 1", "deltapos 75 1"}));
 }
 
 // ---- edit ----

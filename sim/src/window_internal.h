@@ -73,7 +73,6 @@ struct Window {
     int templateId = 0;
     bool ended = false;
     INT_PTR result = 0;
-    HWND savedFocus = nullptr;
 
     // painting
     bool updatePending = false;
@@ -154,7 +153,7 @@ bool ReallyVisible(HWND h); // visible along with all its ancestors
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
 void Pump();
-void SetFocusTo(HWND h);               // a dialog passes it on to its saved focus or first tab stop
+void SetFocusTo(HWND h);               // a dialog passes it on to its first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
 void Invalidate(Window& w, const RECT* rect, bool erase);
 // The default processing of a window message, for the messages sim sends or delivers.

@@ -104,7 +104,7 @@ void ListKeyDown(Window& w, int vk) {
     int count = static_cast<int>(w.list.items.size());
     int focus = Focused(w);
     int target = vk == VK_UP     ? focus - 1
-                 : vk == VK_DOWN ? (focus + 1 < count ? focus + 1 : -1)
+                 : vk == VK_DOWN ? focus + 1
                  : vk == VK_HOME ? 0
                  : vk == VK_END  ? count - 1
                                  : -1;

@@ -65,17 +65,12 @@ void Pump() {
 }
 
 // No WM_SETFOCUS or WM_KILLFOCUS: neither the program nor sim's controls act on them. A dialog
-// given the focus passes it on, as its default processing does, to the control that had it last
-// or else to its first tab stop.
+// given the focus passes it on, as its default processing does, to its first tab stop (Windows
+// first tries the control that had it last; nothing the program does tells the two apart).
 void SetFocusTo(HWND h) {
     Window* w = Find(h);
-    if (w && w->kind == Kind::Dialog) {
-        if (HWND target = Find(w->savedFocus) ? w->savedFocus : FirstTabStop(*w))
-            w = Find(h = target);
-    }
-    S().focus = h;
-    if (Window* dlg = w && (w->style & WS_CHILD) ? Find(w->parent) : nullptr)
-        dlg->savedFocus = h;
+    HWND first = w && w->kind == Kind::Dialog ? FirstTabStop(*w) : nullptr;
+    S().focus = first ? first : h;
 }
 
 void FocusForDialogNavigation(HWND h) {

@@ -39,11 +39,10 @@ void UdGetBuddyInt(Window& w) {
 LRESULT UpDownProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     UpDownData& u = w.ud;
     switch (msg) {
-    case UDM_SETRANGE:
+    case UDM_SETRANGE: // the position is pulled into the range; the buddy is not written
         u.upper = static_cast<short>(LOWORD(lp));
         u.lower = static_cast<short>(HIWORD(lp));
-        u.pos =
-            UdClamp(u, u.pos); // the position is pulled into the range; the buddy is not written
+        u.pos = UdClamp(u, u.pos);
         return 0;
     case UDM_SETPOS: {
         int old = u.pos;

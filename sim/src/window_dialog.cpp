@@ -180,12 +180,10 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
         script(driver);
         Pump();
     }
-    if (StillOpen(hDlg)) {
+    if (StillOpen(hDlg)) { // the user presses Esc, in the dialog
         ++st.unscripted;
-        // The user clicks into the dialog first, should it have lost the focus.
-        if (st.focus != hDlg && !IsDescendant(hDlg, st.focus))
-            SetFocusTo(hDlg);
-        sim::ui::Dialog(hDlg).Esc();
+        Send(hDlg, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(hDlg, IDCANCEL));
+        Pump();
     }
     Window* d = Find(hDlg);
     if (d && !d->ended) {
@@ -252,18 +250,15 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
     if (hWndParent && !FindOrFail(hWndParent))
         return -1;
     const sim::res::DialogTemplate tmpl = *t; // the script may add templates meanwhile
-    // A control given as the parent stands for its dialog.
-    Window* parent = Find(hWndParent);
-    const HWND owner = parent && (parent->style & WS_CHILD) ? parent->parent : hWndParent;
+    const HWND owner = hWndParent; // the program passes a dialog or none, never a control
     const HWND prevFocus = st.focus;
     st.dialogsRun.push_back(tid);
 
     const HWND hDlg = CreateDialogWindow(tmpl, tid, owner, lpDialogFunc);
-    bool ownerDisabled = false;
-    if (Window* o = Find(owner); o && !(o->style & WS_DISABLED)) {
+    Window* o = Find(owner);
+    const bool ownerDisabled = o && !(o->style & WS_DISABLED);
+    if (ownerDisabled)
         EnableWindow(owner, FALSE);
-        ownerDisabled = true;
-    }
     st.modal.push_back(hDlg);
     const INT_PTR result = RunDialog(hDlg, tid, dwInitParam);
     if (ownerDisabled && Find(owner))

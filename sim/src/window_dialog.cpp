@@ -142,8 +142,7 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
 }
 
 bool StillOpen(HWND hDlg) {
-    Window* d = Find(hDlg);
-    return d && !d->ended;
+    return sim::ui::Dialog(hDlg).IsOpen();
 }
 
 // The modal run: WM_INITDIALOG, the first paint, then the test's script for this template; Esc
@@ -231,9 +230,8 @@ extern "C" {
 
 // ---- dialogs ----
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-    (void)hInstance;
     State& st = S();
     const int tid = sim::res::IdOf(lpTemplateName);
     sim::detail::LogCall("DialogBoxParamA " + std::to_string(tid));

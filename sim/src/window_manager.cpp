@@ -318,9 +318,7 @@ HWND WINAPI GetParent(HWND hWnd) {
     Window* w = FindOrFail(hWnd);
     if (!w)
         return nullptr;
-    if (w->style & WS_CHILD)
-        return w->parent;
-    return (w->style & WS_POPUP) ? w->owner : nullptr;
+    return (w->style & WS_CHILD) ? w->parent : (w->style & WS_POPUP) ? w->owner : nullptr;
 }
 
 // ---- geometry ----
@@ -345,9 +343,7 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
 }
 
 // Moves or sizes a window; no z-order, activation or redrawing is modelled.
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                         UINT uFlags) {
-    (void)hWndInsertAfter;
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
     Window* w = FindOrFail(hWnd);
     if (!w)
         return FALSE;

@@ -10,13 +10,10 @@ namespace sim::ui {
 
 namespace {
 
-Window* Control(HWND dlg, int id) {
-    Window* d = Find(dlg);
-    return d ? ControlOf(*d, id) : nullptr;
-}
-
+// The control of that id, or the dialog itself for 0.
 Window* Target(HWND dlg, int id) {
-    return id == 0 ? Find(dlg) : Control(dlg, id);
+    Window* d = Find(dlg);
+    return d && id ? ControlOf(*d, id) : d;
 }
 
 // The user can act only on an open dialog that takes input (not one disabled under a nested
@@ -35,7 +32,7 @@ HWND KeyTarget(HWND dlg) {
 
 // The control the user can act on, if it is of the kind the action needs.
 Window* Usable(HWND dlg, int id, Kind kind) {
-    Window* w = Live(dlg) ? Control(dlg, id) : nullptr;
+    Window* w = Live(dlg) ? Target(dlg, id) : nullptr;
     if (!w || (w->style & WS_DISABLED) || !ReallyVisible(w->h) || w->kind != kind)
         return nullptr;
     return w;
@@ -193,7 +190,7 @@ int Dialog::FocusId() const {
 
 std::vector<std::string> Dialog::ListRows(int id) const {
     std::vector<std::string> rows;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListItem& it : w->list.items)
             rows.push_back(it.text);
     return rows;
@@ -201,7 +198,7 @@ std::vector<std::string> Dialog::ListRows(int id) const {
 
 std::vector<int> Dialog::ListImages(int id) const {
     std::vector<int> images;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListItem& it : w->list.items)
             images.push_back(it.image);
     return images;
@@ -209,7 +206,7 @@ std::vector<int> Dialog::ListImages(int id) const {
 
 std::vector<std::string> Dialog::ListColumns(int id) const {
     std::vector<std::string> cols;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListColumn& c : w->list.columns)
             cols.push_back(c.text);
     return cols;

@@ -15,9 +15,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
     return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0;
 }
 
-BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni) {
-    (void)uiParam;
-    (void)fWinIni;
+BOOL WINAPI SystemParametersInfoA(UINT uiAction, UINT, PVOID pvParam, UINT) {
     if (uiAction == SPI_GETWORKAREA && pvParam) {
         *static_cast<RECT*>(pvParam) = S().workArea;
         return TRUE;
@@ -38,8 +36,7 @@ SHORT WINAPI GetKeyState(int nVirtKey) {
 
 // ---- help ----
 
-BOOL WINAPI WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
-    (void)hWndMain;
+BOOL WINAPI WinHelpA(HWND, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
     State& st = S();
     std::string file = lpszHelp ? lpszHelp : "";
     char data[32];

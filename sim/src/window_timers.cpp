@@ -11,8 +11,7 @@ extern "C" {
 
 // Only window timers, delivered as WM_TIMER: the program neither uses thread timers nor passes a
 // TIMERPROC.
-UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
-    (void)lpTimerFunc;
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC) {
     State& st = S();
     sim::detail::LogCall("SetTimer " + std::to_string(nIDEvent) + " " + std::to_string(uElapse));
     DWORD err = 0;

@@ -3,7 +3,7 @@
 #include "window_internal.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <utility>
 
 namespace sim::win {
 
@@ -195,28 +195,25 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     return d ? d->result : IDCANCEL;
 }
 
-// WM_DESTROY and WM_NCDESTROY to the dialog, around its controls' own clean-up, then its timers
-// go; the focus goes back to where it was before the dialog.
+// WM_DESTROY and WM_NCDESTROY to the dialog, around its controls' end, then its timers go; the
+// focus goes back to where it was before the dialog.
 void DestroyDialog(HWND hDlg, HWND owner, HWND prevFocus) {
     State& st = S();
     if (Window* d = Find(hDlg)) {
         d->style &= ~WS_VISIBLE;
         Send(hDlg, WM_DESTROY, 0, 0);
         for (HWND hc : d->children)
-            if (Window* c = Find(hc))
+            if (Window* c = Find(hc)) {
                 DestroyControl(*c);
+                c->destroyed = true; // the controls go before the dialog's WM_NCDESTROY
+            }
         Send(hDlg, WM_NCDESTROY, 0, 0);
-        for (HWND hc : d->children)
-            if (Window* c = Find(hc))
-                c->destroyed = true;
         d->destroyed = true;
     }
     st.timers.erase(std::remove_if(st.timers.begin(), st.timers.end(),
-                                   [&](const Timer& tm) { return tm.hwnd && !Find(tm.hwnd); }),
+                                   [&](const Timer& tm) { return !Find(tm.hwnd); }),
                     st.timers.end());
     st.modal.erase(std::remove(st.modal.begin(), st.modal.end(), hDlg), st.modal.end());
-    if (!Find(st.focus))
-        st.focus = nullptr;
     SetFocusTo(Find(prevFocus) ? prevFocus : Find(owner) ? owner : nullptr);
 }
 

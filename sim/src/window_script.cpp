@@ -2,8 +2,6 @@
 // the modal loop then runs (pending paints) before the next action.
 #include "window_internal.h"
 
-#include <algorithm>
-
 using namespace sim::win;
 
 namespace sim::ui {

@@ -64,7 +64,7 @@ struct Window {
     std::vector<HWND> children; // creation (= template = z) order
     bool destroyed = false;
     bool iconic = false;
-    HFONT font = nullptr; // the icons it is given are left to Windows: nothing reads them back
+    HFONT font = nullptr;
 
     // dialog
     DLGPROC dlgProc = nullptr;

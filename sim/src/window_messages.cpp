@@ -129,7 +129,7 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
     case WM_ICONERASEBKGND:
         return 1;
-    default:
+    default: // WM_SETICON among them: a window's icons are left to Windows, nothing reads them
         return 0;
     }
 }

@@ -63,17 +63,12 @@ LRESULT EditProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     EditData& e = w.edit;
     int len = static_cast<int>(w.text.size());
     switch (msg) {
-    case EM_SETSEL: {
-        int s = static_cast<int>(static_cast<INT_PTR>(wp));
-        int en = static_cast<int>(lp);
-        if (s == -1) { // no selection: the caret stays where the selection ended
-            e.selStart = e.selEnd = std::min(e.selEnd, len);
-            return 0;
-        }
-        if (en < 0 || en > len)
-            en = len;
-        if (s < 0 || s > len)
-            s = len;
+    case EM_SETSEL: { // a start of -1 leaves no selection, the caret where the selection ended
+        int s = static_cast<int>(static_cast<INT_PTR>(wp)), en = static_cast<int>(lp);
+        if (s == -1)
+            s = en = e.selEnd;
+        s = s < 0 || s > len ? len : s; // an end outside the text is the text's end
+        en = en < 0 || en > len ? len : en;
         e.selStart = std::min(s, en);
         e.selEnd = std::max(s, en);
         return 0;
@@ -121,11 +116,9 @@ void DestroyControl(Window& w) {
     if (w.kind != Kind::ListView || (w.style & LVS_SHAREIMAGELISTS))
         return;
     // Without LVS_SHAREIMAGELISTS the list owns the image lists it was given.
-    for (HIMAGELIST& il : w.list.images) {
-        if (il)
-            DestroyImageListInternal(il);
-        il = nullptr;
-    }
+    if (w.list.smallImages)
+        DestroyImageListInternal(w.list.smallImages);
+    w.list.smallImages = nullptr;
 }
 
 void SpinArrow(Window& w, int delta) {

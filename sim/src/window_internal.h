@@ -39,7 +39,7 @@ struct ListData {
     std::vector<ListItem> items;
     std::vector<ListColumn> columns;
     int countHint = 0;
-    HIMAGELIST images[LVSIL_SMALL + 1] = {nullptr, nullptr};
+    HIMAGELIST smallImages = nullptr; // the only list the program gives it
 };
 struct UpDownData {
     int lower = 100; // the control's own default range runs from 100 down to 0

@@ -40,8 +40,8 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case LVM_SETIMAGELIST: {
         if (wp != LVSIL_SMALL)
             return 0;
-        HIMAGELIST old = w.list.images[wp];
-        w.list.images[wp] = reinterpret_cast<HIMAGELIST>(lp);
+        HIMAGELIST old = w.list.smallImages;
+        w.list.smallImages = reinterpret_cast<HIMAGELIST>(lp);
         return (LRESULT)old;
     }
     case LVM_INSERTCOLUMNA: {

@@ -70,8 +70,9 @@ LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         items.insert(items.begin() + at, item);
         return at;
     }
-    case LVM_DELETEITEM: // the row's states go with it (Windows passes a focus on; the program
-                         // deletes every row before it fills the list again)
+    // The row's states go with it (Windows passes a focus on; the program deletes every row
+    // before it fills the list again).
+    case LVM_DELETEITEM:
         if (i < 0 || i >= count)
             return FALSE;
         items.erase(items.begin() + i);

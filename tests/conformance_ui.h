@@ -44,7 +44,6 @@ public:
     explicit Dialog(HWND hwnd) : m_hwnd(hwnd) {}
     HWND hwnd() const { return m_hwnd; }
     bool IsOpen() const; // EndDialog not called yet (it hides the dialog)
-    bool Exists() const;
 
     // ---- the user's actions, with the real mouse and keyboard ----
     void Click(int id);
@@ -70,14 +69,9 @@ public:
     int SpinPos(int id) const;
     int SpinLower(int id) const;
     int SpinUpper(int id) const;
-    int SpinBuddy(int id) const;
     bool EditAllSelected(int id) const;
-    int ListFocusedRow(int id) const;
-    int ListSelectedRow(int id) const;
     HFONT Font(int id) const;
     RECT WindowRect() const;
-    RECT ClientRect() const;
-    POINT ClientOrigin() const;
 
 private:
     HWND Item(int id) const;

@@ -253,7 +253,8 @@ TEST_F(WindowTest, MainTemplateOfTheResourceFileMapsToItsPixelSize) {
     if (!sim::res::FindDialog(102))
         GTEST_SKIP() << "no template 102 in the resource file";
     sim::ui::OnDialog(102, [](Dialog& d) {
-        RECT cr = d.ClientRect();
+        RECT cr;
+        GetClientRect(d.hwnd(), &cr);
         EXPECT_EQ(cr.right, 425);
         EXPECT_EQ(cr.bottom, 436);
         d.Esc();
@@ -284,6 +285,19 @@ TEST_F(WindowTest, WinHelpRecordsEveryCallAndFailsOnDemand) {
     EXPECT_EQ(sim::ui::HelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(sim::ui::HelpCalls()[0].data, 0x20066u);
     EXPECT_EQ(sim::ui::HelpCalls()[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+// Each queued answer serves one box; the boxes after them, and those after a reset, get the
+// default answer: the first button.
+TEST_F(WindowTest, BoxAnswersServeOneBoxEachThenTheDefaultAnswers) {
+    for (int i = 0; i < 2; ++i)
+        sim::ui::OnMessageBox([](const sim::MessageBoxCall&) { return IDCANCEL; });
+    EXPECT_EQ(MessageBoxA(nullptr, "1", "Box", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "2", "Box", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "3", "Box", MB_OKCANCEL), IDOK) << "no answer left";
+    sim::ui::OnMessageBox([](const sim::MessageBoxCall&) { return IDCANCEL; });
+    sim::Reset();
+    EXPECT_EQ(MessageBoxA(nullptr, "4", "Box", MB_OKCANCEL), IDOK) << "the answer went with Reset";
 }
 
 // ---- timers ----
@@ -432,7 +446,9 @@ TEST_F(WindowTest, MinimisedDialogPaintsWithAnEmptyClientArea) {
         EXPECT_EQ(sim::ui::SurfaceOf(d.hwnd()).icons[0].x, -15);
         d.Restore();
         EXPECT_FALSE(IsIconic(d.hwnd()));
-        EXPECT_EQ(d.ClientRect().right, 425);
+        RECT rc;
+        GetClientRect(d.hwnd(), &rc);
+        EXPECT_EQ(rc.right, 425);
         EXPECT_TRUE(sim::ui::SurfaceOf(d.hwnd()).icons.empty()) << "restoring repaints";
         d.Esc();
     });

@@ -41,6 +41,15 @@ inline std::string Hex(UINT v) {
     return buf;
 }
 
+// The first row of a list view in the given state, -1 if none.
+inline int RowWith(HWND list, UINT state) {
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+        if (SendMessageA(list, LVM_GETITEMSTATE, i, state) & state)
+            return i;
+    return -1;
+}
+
 inline INT_PTR CALLBACK TestProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     Recorder& r = R();
     switch (msg) {
@@ -53,8 +62,8 @@ inline INT_PTR CALLBACK TestProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
         const NMHDR* nm = reinterpret_cast<const NMHDR*>(lp);
         if (nm->code == NM_CLICK) {
-            r.log.push_back("click " +
-                            std::to_string(reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem));
+            // The row that holds the focus when the parent hears of the click.
+            r.log.push_back("click " + std::to_string(RowWith(nm->hwndFrom, LVIS_FOCUSED)));
         } else if (nm->code == UDN_DELTAPOS) {
             const NMUPDOWN* ud = reinterpret_cast<const NMUPDOWN*>(lp);
             r.log.push_back("deltapos " + std::to_string(ud->iPos) + " " +

@@ -23,14 +23,6 @@ typedef struct tagNMHDR {
 
 #define NM_FIRST (0U - 0U)
 #define NM_CLICK (NM_FIRST - 2)
-#define NM_SETFOCUS (NM_FIRST - 7)
-#define NM_KILLFOCUS (NM_FIRST - 8)
-
-#define LVN_FIRST (0U - 100U)
-#define LVN_ITEMCHANGED (LVN_FIRST - 1)
-#define LVN_INSERTITEM (LVN_FIRST - 2)
-#define LVN_DELETEITEM (LVN_FIRST - 3)
-#define LVN_KEYDOWN (LVN_FIRST - 55)
 
 #define UDN_FIRST (0U - 721U)
 #define UDN_DELTAPOS (UDN_FIRST - 1)
@@ -55,17 +47,12 @@ HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int c
 #define LVM_SETITEMCOUNT (LVM_FIRST + 47)
 
 #define LVSIL_SMALL 1
-#define LVSIL_STATE 2
 
 #define LVIF_TEXT 0x00000001
 #define LVIF_IMAGE 0x00000002
-#define LVIF_PARAM 0x00000004
-#define LVIF_STATE 0x00000008
 
 #define LVIS_FOCUSED 0x0001
 #define LVIS_SELECTED 0x0002
-
-#define LPSTR_TEXTCALLBACKA ((LPSTR)(LONG_PTR)-1)
 
 typedef struct tagLVITEMA {
     UINT mask;
@@ -79,13 +66,10 @@ typedef struct tagLVITEMA {
     LPARAM lParam;
     int iIndent;
 } LVITEMA, *LPLVITEMA;
-typedef LVITEMA LVITEM;
-typedef LVITEMA LV_ITEM;
 
 #define LVCF_FMT 0x0001
 #define LVCF_WIDTH 0x0002
 #define LVCF_TEXT 0x0004
-#define LVCF_SUBITEM 0x0008
 #define LVCFMT_LEFT 0x0000
 
 typedef struct tagLVCOLUMNA {
@@ -98,39 +82,6 @@ typedef struct tagLVCOLUMNA {
     int iImage;
     int iOrder;
 } LVCOLUMNA, *LPLVCOLUMNA;
-typedef LVCOLUMNA LVCOLUMN;
-typedef LVCOLUMNA LV_COLUMN;
-
-typedef struct tagNMLISTVIEW {
-    NMHDR hdr;
-    int iItem;
-    int iSubItem;
-    UINT uNewState;
-    UINT uOldState;
-    UINT uChanged;
-    POINT ptAction;
-    LPARAM lParam;
-} NMLISTVIEW, *LPNMLISTVIEW;
-
-typedef struct tagNMITEMACTIVATE {
-    NMHDR hdr;
-    int iItem;
-    int iSubItem;
-    UINT uNewState;
-    UINT uOldState;
-    UINT uChanged;
-    POINT ptAction;
-    LPARAM lParam;
-    UINT uKeyFlags;
-} NMITEMACTIVATE, *LPNMITEMACTIVATE;
-
-#pragma pack(push, 1)
-typedef struct tagLVKEYDOWN {
-    NMHDR hdr;
-    WORD wVKey;
-    UINT flags;
-} NMLVKEYDOWN, *LPNMLVKEYDOWN;
-#pragma pack(pop)
 
 // ---- up-down ----
 #define UDM_SETRANGE (WM_USER + 101)
@@ -147,8 +98,6 @@ typedef struct _NM_UPDOWN {
     int iPos;
     int iDelta;
 } NMUPDOWN, *LPNMUPDOWN;
-typedef NMUPDOWN NM_UPDOWN;
-typedef LPNMUPDOWN LPNM_UPDOWN;
 
 #ifdef __cplusplus
 }

@@ -3,16 +3,23 @@
 #include "window_internal.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <utility>
 
 namespace sim::win {
 
-static HWND FindDefButton(Window& dlg) {
+HWND DefaultButton(Window& dlg) {
     for (HWND c : dlg.children) {
         Window* cw = Find(c);
         if (cw && cw->kind == Kind::Button && (cw->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
             return c;
     }
+    return nullptr;
+}
+
+Window* ControlOf(Window& dlg, int id) {
+    for (HWND c : dlg.children)
+        if (Window* cw = Find(c); cw && cw->id == id)
+            return cw;
     return nullptr;
 }
 
@@ -26,24 +33,14 @@ HWND FirstTabStop(Window& dlg) {
     return nullptr;
 }
 
+// What the dialog manager does with a message the procedure returned FALSE for.
 static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     HWND h = w.h;
     switch (msg) {
     case WM_CLOSE: {
-        // The close box and Alt+F4 act as the Cancel button, even a disabled one.
-        HWND cancel = GetDlgItem(h, IDCANCEL);
-        Post(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)cancel);
-        return 0;
-    }
-    case DM_GETDEFID: {
-        if (Window* def = Find(FindDefButton(w)))
-            return MAKELONG(def->id, DC_HASDEFID);
-        return 0;
-    }
-    case WM_SETFOCUS: {
-        HWND target = Find(w.savedFocus) ? w.savedFocus : FirstTabStop(w);
-        if (target)
-            SetFocusTo(target);
+        // The close box and Alt+F4 act as the Cancel button, even a disabled one. (Windows posts
+        // the command; nothing the program does tells the two apart.)
+        Send(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(h, IDCANCEL));
         return 0;
     }
     case WM_NEXTDLGCTL:
@@ -55,7 +52,7 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         return 1;
     case WM_NCDESTROY:
-        if (w.ownsFont && w.font) {
+        if (w.font) { // the one sim made from the template
             DeleteObject(w.font);
             w.font = nullptr;
         }
@@ -72,21 +69,8 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     Window* pw = Find(h);
     if (!pw)
         return r;
-    if (!r) {
-        switch (msg) {
-        case WM_ERASEBKGND:
-        case WM_SETFOCUS:
-        case DM_GETDEFID:
-        case WM_CLOSE:
-        case WM_NEXTDLGCTL:
-        case WM_NCDESTROY:
-            return DefDlgDefault(*pw, msg, wp, lp);
-        case WM_INITDIALOG:
-            break;
-        default:
-            return DefaultProc(h, msg, wp, lp);
-        }
-    }
+    if (!r && msg != WM_INITDIALOG)
+        return DefDlgDefault(*pw, msg, wp, lp);
     // A dialog procedure returns TRUE for "handled"; the real result travels in DWLP_MSGRESULT,
     // except for the few messages whose result is the return value itself.
     if (msg == WM_QUERYDRAGICON || msg == WM_INITDIALOG)
@@ -97,94 +81,59 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
 namespace {
 
 Kind KindOfClass(const std::string& cls) {
-    auto eq = [&](const char* n) { return sim::detail::EqualNoCase(cls, n); };
-    if (eq("Button"))
-        return Kind::Button;
-    if (eq("Edit"))
-        return Kind::Edit;
-    if (eq("Static"))
-        return Kind::Static;
-    if (eq(WC_LISTVIEWA))
-        return Kind::ListView;
-    if (eq(UPDOWN_CLASSA))
-        return Kind::UpDown;
+    const std::pair<const char*, Kind> kinds[] = {{"Button", Kind::Button},
+                                                  {"Edit", Kind::Edit},
+                                                  {WC_LISTVIEWA, Kind::ListView},
+                                                  {UPDOWN_CLASSA, Kind::UpDown}};
+    for (const auto& [name, kind] : kinds)
+        if (sim::detail::EqualNoCase(cls, name))
+            return kind;
     return Kind::Other;
 }
 
-// Dialog units to pixels with the template's font.
-struct Units {
-    int bx, by;
-    int X(int dlu) const { return MulDivRound(dlu, bx, 4); }
-    int Y(int dlu) const { return MulDivRound(dlu, by, 8); }
-};
-
-Units UnitsOf(const sim::res::DialogTemplate& tmpl) {
-    bool hasFont = (tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty();
-    return hasFont ? Units{kDluBaseX, kDluBaseY} : Units{kSysBaseX, kSysBaseY};
-}
-
-// Where the dialog goes: centred, or with its client area at the template's position in its
-// owner's client area (the screen's without an owner), and kept on the work area, as the dialog
-// manager does.
-RECT PlaceDialog(const Window& dlg, const sim::res::DialogTemplate& tmpl, Units u) {
-    const RECT& area = S().workArea;
-    RECT in = Insets(dlg);
-    int ww = u.X(tmpl.cx) + in.left + in.right, wh = u.Y(tmpl.cy) + in.top + in.bottom;
-    POINT pos{u.X(tmpl.x) - in.left, u.Y(tmpl.y) - in.top};
-    if (tmpl.style & DS_CENTER) {
-        pos = POINT{(area.left + area.right - ww) / 2, (area.top + area.bottom - wh) / 2};
-    } else if (Window* o = Find(dlg.owner); o && !(tmpl.style & DS_ABSALIGN)) {
-        POINT org = ClientOrigin(*o);
-        pos.x += org.x;
-        pos.y += org.y;
-    }
-    pos.x = std::max<LONG>(std::min<LONG>(pos.x, area.right - ww), area.left);
-    pos.y = std::max<LONG>(std::min<LONG>(pos.y, area.bottom - wh), area.top);
-    return RECT{pos.x, pos.y, pos.x + ww, pos.y + wh};
+// A window of sim's under a fresh handle; the controls' places are in their dialog's client area.
+Window& NewWindow(Kind kind, const std::string& text, DWORD style, RECT rect) {
+    auto owned = std::make_unique<Window>();
+    Window& w = *owned;
+    w.h = static_cast<HWND>(NewHandle());
+    w.kind = kind;
+    w.text = text;
+    w.style = style;
+    w.rect = rect;
+    S().windows[w.h] = std::move(owned);
+    return w;
 }
 
 // The dialog window and its controls, in template order; hidden until it runs.
 HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owner, DLGPROC proc) {
-    State& st = S();
-    auto owned = std::make_unique<Window>();
-    Window& dlg = *owned;
-    dlg.h = static_cast<HWND>(NewHandle());
-    dlg.kind = Kind::Dialog;
-    dlg.cls = "#32770";
-    dlg.text = tmpl.caption;
-    dlg.style = tmpl.style & ~(WS_CHILD | WS_VISIBLE);
-    dlg.exStyle = tmpl.exStyle;
-    if (dlg.style & DS_MODALFRAME)
-        dlg.exStyle |= WS_EX_DLGMODALFRAME;
+    // Dialog units to pixels with the template's font, halves rounded away from zero.
+    auto DluX = [](int dlu) { return MulDivRound(dlu, kDluBaseX, 4); };
+    auto DluY = [](int dlu) { return MulDivRound(dlu, kDluBaseY, 8); };
+    // The template's size is the client area's; its position is taken as the screen's (the
+    // program centres the dialogs it places, and where the others go is left to Windows).
+    int x = DluX(tmpl.x), y = DluY(tmpl.y);
+    Window& dlg = NewWindow(Kind::Dialog, tmpl.caption, tmpl.style & ~(WS_CHILD | WS_VISIBLE),
+                            RECT{x, y, x + DluX(tmpl.cx), y + DluY(tmpl.cy)});
+    RECT in = Insets(dlg);
+    dlg.rect.right += in.left + in.right;
+    dlg.rect.bottom += in.top + in.bottom;
     dlg.owner = owner;
     dlg.dlgProc = proc;
     dlg.templateId = tid;
-    const Units u = UnitsOf(tmpl);
-    dlg.rect = PlaceDialog(dlg, tmpl, u);
     HWND hDlg = dlg.h;
-    st.windows[hDlg] = std::move(owned);
     if ((tmpl.style & DS_SETFONT) || !tmpl.fontFace.empty()) {
         dlg.font = CreateDialogFont(tmpl.fontFace, tmpl.pointSize);
-        dlg.ownsFont = true;
         Send(hDlg, WM_SETFONT, (WPARAM)dlg.font, FALSE);
     }
     for (const sim::res::DialogItem& item : tmpl.items) {
-        auto c = std::make_unique<Window>();
-        c->h = static_cast<HWND>(NewHandle());
-        c->cls = item.windowClass;
-        c->kind = KindOfClass(item.windowClass);
-        c->text = item.text;
-        c->style = item.style | WS_CHILD;
-        c->exStyle = item.exStyle;
-        c->id = item.id;
-        c->parent = hDlg;
-        int x = u.X(item.x), y = u.Y(item.y);
-        c->rect = RECT{x, y, x + u.X(item.cx), y + u.Y(item.cy)};
-        HWND hc = c->h;
-        dlg.children.push_back(hc);
-        st.windows[hc] = std::move(c);
+        int cx = DluX(item.x), cy = DluY(item.y);
+        Window& c = NewWindow(KindOfClass(item.windowClass), item.text, item.style | WS_CHILD,
+                              RECT{cx, cy, cx + DluX(item.cx), cy + DluY(item.cy)});
+        c.id = item.id;
+        c.parent = hDlg;
+        dlg.children.push_back(c.h);
         if (dlg.font)
-            Send(hc, WM_SETFONT, (WPARAM)dlg.font, FALSE);
+            Send(c.h, WM_SETFONT, (WPARAM)dlg.font, FALSE);
     }
     for (HWND hc : dlg.children)
         if (Window* c = Find(hc))
@@ -193,8 +142,7 @@ HWND CreateDialogWindow(const sim::res::DialogTemplate& tmpl, int tid, HWND owne
 }
 
 bool StillOpen(HWND hDlg) {
-    Window* d = Find(hDlg);
-    return d && !d->ended;
+    return sim::ui::Dialog(hDlg).IsOpen();
 }
 
 // The modal run: WM_INITDIALOG, the first paint, then the test's script for this template; Esc
@@ -231,12 +179,10 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
         script(driver);
         Pump();
     }
-    if (StillOpen(hDlg)) {
+    if (StillOpen(hDlg)) { // the user presses Esc, in the dialog
         ++st.unscripted;
-        // The user clicks into the dialog first, should it have lost the focus.
-        if (st.focus != hDlg && !IsDescendant(hDlg, st.focus))
-            SetFocusTo(hDlg);
-        sim::ui::Dialog(hDlg).Esc();
+        Send(hDlg, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(hDlg, IDCANCEL));
+        Pump();
     }
     Window* d = Find(hDlg);
     if (d && !d->ended) {
@@ -249,37 +195,26 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     return d ? d->result : IDCANCEL;
 }
 
-// WM_DESTROY to the dialog and then its controls, the controls' own clean-up and WM_NCDESTROY,
-// then its timers; the focus goes back to where it was before the dialog.
+// WM_DESTROY and WM_NCDESTROY to the dialog, around its controls' end, then its timers go; the
+// focus goes back to where it was before the dialog.
 void DestroyDialog(HWND hDlg, HWND owner, HWND prevFocus) {
     State& st = S();
     if (Window* d = Find(hDlg)) {
         d->style &= ~WS_VISIBLE;
         Send(hDlg, WM_DESTROY, 0, 0);
         for (HWND hc : d->children)
-            if (Find(hc))
-                Send(hc, WM_DESTROY, 0, 0);
-        for (HWND hc : d->children)
             if (Window* c = Find(hc)) {
                 DestroyControl(*c);
-                Send(hc, WM_NCDESTROY, 0, 0);
+                c->destroyed = true; // the controls go before the dialog's WM_NCDESTROY
             }
         Send(hDlg, WM_NCDESTROY, 0, 0);
-        for (HWND hc : d->children)
-            if (Window* c = Find(hc))
-                c->destroyed = true;
         d->destroyed = true;
     }
     st.timers.erase(std::remove_if(st.timers.begin(), st.timers.end(),
-                                   [&](const Timer& tm) { return tm.hwnd && !Find(tm.hwnd); }),
+                                   [&](const Timer& tm) { return !Find(tm.hwnd); }),
                     st.timers.end());
     st.modal.erase(std::remove(st.modal.begin(), st.modal.end(), hDlg), st.modal.end());
-    if (!Find(st.focus))
-        st.focus = nullptr;
-    if (Find(prevFocus))
-        SetFocusTo(prevFocus);
-    else if (Window* o = Find(owner))
-        SetFocusTo(Find(o->savedFocus) ? o->savedFocus : owner);
+    SetFocusTo(Find(prevFocus) ? prevFocus : Find(owner) ? owner : nullptr);
 }
 
 } // namespace
@@ -292,9 +227,8 @@ extern "C" {
 
 // ---- dialogs ----
 
-INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-    (void)hInstance;
     State& st = S();
     const int tid = sim::res::IdOf(lpTemplateName);
     sim::detail::LogCall("DialogBoxParamA " + std::to_string(tid));
@@ -308,21 +242,18 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
-    if (hWndParent && !Find(hWndParent)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    if (hWndParent && !FindOrFail(hWndParent))
         return -1;
-    }
     const sim::res::DialogTemplate tmpl = *t; // the script may add templates meanwhile
-    const HWND owner = hWndParent ? TopLevel(hWndParent) : nullptr;
+    const HWND owner = hWndParent; // the program passes a dialog or none, never a control
     const HWND prevFocus = st.focus;
     st.dialogsRun.push_back(tid);
 
     const HWND hDlg = CreateDialogWindow(tmpl, tid, owner, lpDialogFunc);
-    bool ownerDisabled = false;
-    if (Window* o = Find(owner); o && !(o->style & WS_DISABLED)) {
+    Window* o = Find(owner);
+    const bool ownerDisabled = o && !(o->style & WS_DISABLED);
+    if (ownerDisabled)
         EnableWindow(owner, FALSE);
-        ownerDisabled = true;
-    }
     st.modal.push_back(hDlg);
     const INT_PTR result = RunDialog(hDlg, tid, dwInitParam);
     if (ownerDisabled && Find(owner))
@@ -332,11 +263,9 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND 
 }
 
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
-    Window* w = Find(hDlg);
-    if (!w || w->kind != Kind::Dialog) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hDlg);
+    if (!w || w->kind != Kind::Dialog)
         return FALSE;
-    }
     sim::detail::LogCall("EndDialog " + std::to_string(w->templateId) + " " +
                          std::to_string(static_cast<long long>(nResult)));
     if (!w->ended) {
@@ -347,18 +276,11 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 }
 
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
-    Window* w = Find(hDlg);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    for (HWND c : w->children) {
-        Window* cw = Find(c);
-        if (cw && cw->id == nIDDlgItem)
-            return c;
-    }
-    sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
-    return nullptr;
+    Window* w = FindOrFail(hDlg);
+    Window* c = w ? ControlOf(*w, nIDDlgItem) : nullptr;
+    if (w && !c)
+        sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
+    return c ? c->h : nullptr;
 }
 
 } // extern "C"

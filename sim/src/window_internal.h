@@ -19,40 +19,32 @@
 namespace sim::win {
 
 // Classic (non-themed) metrics of a 1024 x 768 screen with the task bar at the bottom.
-constexpr int kScreenW = 1024, kScreenH = 768;
 constexpr RECT kDefaultWorkArea{0, 0, 1024, 738};
-constexpr int kCaption = 19, kDlgFrame = 3, kSizeFrame = 4, kBorder = 1, kEdge = 2;
-constexpr int kMinimisedW = 160, kMinimisedH = 24;
-// The dialog font's base units: 8-point "MS Sans Serif" at 96 dpi averages 6 x 13 pixels; the
-// system font (no font in the template) 8 x 16.
-constexpr int kDluBaseX = 6, kDluBaseY = 13, kSysBaseX = 8, kSysBaseY = 16;
+constexpr int kCaption = 19, kDlgFrame = 3;
+// The dialog font's base units: 8-point "MS Sans Serif" at 96 dpi averages 6 x 13 pixels.
+constexpr int kDluBaseX = 6, kDluBaseY = 13;
 
-enum class Kind { Dialog, Button, Edit, Static, ListView, UpDown, Other };
+enum class Kind { Dialog, Button, Edit, ListView, UpDown, Other };
 
 struct ListItem {
     std::string text;
     int image = 0;
     UINT state = 0;
-    LPARAM param = 0;
 };
 struct ListColumn {
     std::string text;
     int width = 0;
-    int fmt = LVCFMT_LEFT;
-    int subItem = 0;
 };
 struct ListData {
     std::vector<ListItem> items;
     std::vector<ListColumn> columns;
     int countHint = 0;
-    HIMAGELIST images[3] = {nullptr, nullptr, nullptr};
+    HIMAGELIST smallImages = nullptr; // the only list the program gives it
 };
 struct UpDownData {
-    // The control's own defaults: a range of 100 (lower) to 0 (upper).
-    int lower = 100;
+    int lower = 100; // the control's own default range runs from 100 down to 0
     int upper = 0;
     int pos = 0;
-    std::vector<UDACCEL> accel{UDACCEL{0, 1}};
     HWND buddy = nullptr;
 };
 struct EditData {
@@ -62,23 +54,17 @@ struct EditData {
 
 struct Window {
     HWND h = nullptr;
-    Kind kind = Kind::Other;
-    std::string cls;
+    Kind kind = Kind::Other; // every top-level window is a dialog, of the class "#32770"
     std::string text;
     DWORD style = 0;
-    DWORD exStyle = 0;
     int id = 0;
     HWND parent = nullptr;      // child windows
     HWND owner = nullptr;       // top-level windows
     RECT rect{};                // window rect: parent-client coordinates for a child, else screen
-    RECT restoreRect{};         // top-level rect before minimising
     std::vector<HWND> children; // creation (= template = z) order
     bool destroyed = false;
     bool iconic = false;
-    LONG_PTR userData = 0;
     HFONT font = nullptr;
-    HICON iconBig = nullptr;
-    HICON iconSmall = nullptr;
 
     // dialog
     DLGPROC dlgProc = nullptr;
@@ -87,8 +73,6 @@ struct Window {
     int templateId = 0;
     bool ended = false;
     INT_PTR result = 0;
-    HWND savedFocus = nullptr;
-    bool ownsFont = false;
 
     // painting
     bool updatePending = false;
@@ -126,20 +110,15 @@ struct Timer {
     HWND hwnd = nullptr;
     UINT_PTR id = 0;
     UINT period = 0;
-    TIMERPROC proc = nullptr;
     uint64_t due = 0;
-    uint64_t seq = 0;
 };
 
 struct State {
     std::map<HWND, std::unique_ptr<Window>> windows;
     HWND focus = nullptr;
     std::vector<HWND> modal; // running modal dialogs, innermost last
-    std::deque<MSG> posted;
     std::vector<Timer> timers;
     uint64_t now = 0;
-    uint64_t timerSeq = 0;
-    UINT_PTR nextThreadTimer = 0x7FFF;
     std::map<int, std::deque<sim::ui::Script>> scripts;
     std::size_t unscripted = 0;
     std::vector<int> dialogsRun;
@@ -150,7 +129,7 @@ struct State {
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
     bool commonControls = false;
-    bool keyShift = false, keyCtrl = false, keyAlt = false;
+    bool keyShift = false, keyCtrl = false;
     std::deque<sim::ui::BoxAnswer> boxAnswers;
     RECT workArea = kDefaultWorkArea;
 };
@@ -161,44 +140,41 @@ RECT Insets(const Window& w);
 // A fresh handle value, never reused (not even across sim::Reset()).
 void* NewHandle();
 
-// nullptr when the handle is not a live window.
+// nullptr when the handle is not a live window; FindOrFail sets ERROR_INVALID_WINDOW_HANDLE then.
 Window* Find(HWND h);
-// The top-level window a window belongs to (itself for a top-level one).
-HWND TopLevel(HWND h);
-// The window's client area size, and its client origin in screen coordinates.
+Window* FindOrFail(HWND h);
+// The window's client area size.
 SIZE ClientSize(const Window& w);
-POINT ClientOrigin(const Window& w);
 bool ReallyVisible(HWND h); // visible along with all its ancestors
 
-// Message delivery: SendMessageA without the handle check, and the modal loop's pump
-// (posted messages, then paints) which stops early once the innermost modal dialog has ended.
+// Message delivery: SendMessageA without the handle check, and the modal loop's pump (the
+// pending paints; what Windows posts, sim sends) which stops once the innermost modal dialog
+// has ended.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
-void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
 void Pump();
-void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp); // to the queue Pump() delivers
-void SetFocusTo(HWND h);                           // with WM_KILLFOCUS / WM_SETFOCUS
+void SetFocusTo(HWND h);               // a dialog passes it on to its first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
 void Invalidate(Window& w, const RECT* rect, bool erase);
 // The default processing of a window message, for the messages sim sends or delivers.
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-bool IsEnabled(HWND h);                   // a live window without WS_DISABLED
-bool IsDescendant(HWND ancestor, HWND h); // h is a child, grandchild... of ancestor
+bool IsDescendant(HWND ancestor, HWND h); // h is one of ancestor's controls
 
 // Dialog manager (window_dialog.cpp): a dialog's messages through its procedure, then the
-// dialog defaults; the first control the Tab key would reach.
+// dialog defaults; the first control the Tab key would reach; the default push button.
 LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp);
 HWND FirstTabStop(Window& dlg);
+Window* ControlOf(Window& dlg, int id);
+HWND DefaultButton(Window& dlg);
 
 // Controls (window_controls.cpp, the list view in window_listview.cpp).
 LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT ListProc(Window& w, UINT msg, WPARAM wp, LPARAM lp);
-void InitControl(Window& w); // after all the dialog's controls exist (buddies, alignment)
+void InitControl(Window& w); // after all the dialog's controls exist (the up-down's buddy)
 void DestroyControl(Window& w);
-void ListClickRow(Window& w, int row);
-void ListClickBelowRows(Window& w);
+void ListClick(Window& w, int row); // a row, or below the rows when out of range
+void ListKeyDown(Window& w, int vk);
 void SpinArrow(Window& w, int delta);
-int ListFocused(const Window& w);
 
 // Painting and GDI (window_gdi.cpp).
 void WipeSurface(Window& w, const RECT& area, bool whole);
@@ -208,6 +184,5 @@ HFONT CreateDialogFont(const std::string& face, int pointSize);
 
 // Shared helpers.
 int MulDivRound(int a, int b, int c);
-std::string HandleText(const void* h);
 
 } // namespace sim::win

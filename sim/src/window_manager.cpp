@@ -4,7 +4,6 @@
 #include "window_internal.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,8 +14,8 @@ namespace {
 uintptr_t g_nextHandle = 0x10000;
 
 void ResetWindows() {
-    State& st = S();
-    st = State{};
+    S() = State{};
+    sim::detail::SetMessageBoxHook(nullptr); // no answers are queued any more
 }
 
 struct Registrar {
@@ -26,24 +25,11 @@ struct Registrar {
 } // namespace
 
 RECT Insets(const Window& w) {
-    RECT r{0, 0, 0, 0};
-    int frame = 0;
-    if (w.style & WS_CHILD) {
-        if (w.style & WS_BORDER)
-            frame += kBorder;
-        if (w.exStyle & WS_EX_CLIENTEDGE)
-            frame += kEdge;
-        r = RECT{frame, frame, frame, frame};
-        return r;
-    }
-    if (w.style & WS_THICKFRAME)
-        frame = kSizeFrame;
-    else if ((w.style & WS_DLGFRAME) || (w.exStyle & WS_EX_DLGMODALFRAME))
-        frame = kDlgFrame;
-    else if (w.style & WS_BORDER)
-        frame = kBorder;
-    r = RECT{frame, frame, frame, frame};
-    if ((w.style & WS_CAPTION) == WS_CAPTION)
+    // Only dialogs are top-level here, with the modal frame; a control's client area is its
+    // window's.
+    int frame = (w.style & WS_CHILD) || !(w.style & DS_MODALFRAME) ? 0 : kDlgFrame;
+    RECT r{frame, frame, frame, frame};
+    if (!(w.style & WS_CHILD) && (w.style & WS_CAPTION) == WS_CAPTION)
         r.top += kCaption;
     return r;
 }
@@ -66,12 +52,6 @@ int MulDivRound(int a, int b, int c) {
     return static_cast<int>(((n < 0) != (c < 0)) ? -q : q);
 }
 
-std::string HandleText(const void* h) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%p", h);
-    return buf;
-}
-
 Window* Find(HWND h) {
     if (!h)
         return nullptr;
@@ -82,15 +62,11 @@ Window* Find(HWND h) {
     return it->second.get();
 }
 
-HWND TopLevel(HWND h) {
+Window* FindOrFail(HWND h) {
     Window* w = Find(h);
-    while (w && (w->style & WS_CHILD) && w->parent) {
-        Window* p = Find(w->parent);
-        if (!p)
-            break;
-        w = p;
-    }
-    return w ? w->h : nullptr;
+    if (!w)
+        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return w;
 }
 
 SIZE ClientSize(const Window& w) {
@@ -100,19 +76,6 @@ SIZE ClientSize(const Window& w) {
     LONG cx = (w.rect.right - w.rect.left) - in.left - in.right;
     LONG cy = (w.rect.bottom - w.rect.top) - in.top - in.bottom;
     return SIZE{std::max<LONG>(cx, 0), std::max<LONG>(cy, 0)};
-}
-
-POINT ClientOrigin(const Window& w) {
-    RECT in = Insets(w);
-    POINT p{w.rect.left + in.left, w.rect.top + in.top};
-    if ((w.style & WS_CHILD) && w.parent) {
-        if (Window* parent = Find(w.parent)) {
-            POINT o = ClientOrigin(*parent);
-            p.x += o.x;
-            p.y += o.y;
-        }
-    }
-    return p;
 }
 
 bool ReallyVisible(HWND h) {
@@ -152,149 +115,93 @@ extern "C" {
 
 // ---- window data ----
 
+// The slots the program reads and writes: the style, and a dialog's result and user data.
+static LONG_PTR* Slot(Window& w, int nIndex) {
+    if (w.kind != Kind::Dialog)
+        return nullptr;
+    if (nIndex == static_cast<int>(DWLP_MSGRESULT))
+        return &w.msgResult;
+    if (nIndex == static_cast<int>(DWLP_USER))
+        return &w.dlgUser;
+    return nullptr;
+}
+
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return 0;
-    }
-    bool dlg = w->kind == Kind::Dialog;
-    switch (nIndex) {
-    case GWL_STYLE:
+    if (nIndex == GWL_STYLE)
         return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-    case GWL_EXSTYLE:
-        return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
-    case GWLP_ID:
-        return w->id;
-    case GWLP_USERDATA:
-        return w->userData;
-    case GWLP_HWNDPARENT:
-        return (LONG_PTR)((w->style & WS_CHILD) ? w->parent : w->owner);
-    case GWLP_HINSTANCE:
-        return (LONG_PTR)GetModuleHandleA(nullptr);
-    default:
-        break;
-    }
-    if (dlg && nIndex == static_cast<int>(DWLP_MSGRESULT))
-        return w->msgResult;
-    if (dlg && nIndex == static_cast<int>(DWLP_DLGPROC))
-        return (LONG_PTR)w->dlgProc;
-    if (dlg && nIndex == static_cast<int>(DWLP_USER))
-        return w->dlgUser;
+    if (LONG_PTR* slot = Slot(*w, nIndex))
+        return *slot;
     sim::detail::SetError(ERROR_INVALID_INDEX);
     return 0;
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
+        return 0;
+    LONG_PTR* slot = Slot(*w, nIndex);
+    if (!slot) {
+        sim::detail::SetError(ERROR_INVALID_INDEX);
         return 0;
     }
-    LONG_PTR old = 0;
-    bool dlg = w->kind == Kind::Dialog;
-    switch (nIndex) {
-    case GWL_STYLE:
-        old = static_cast<LONG>(w->style);
-        w->style = static_cast<DWORD>(dwNewLong);
-        return old;
-    case GWL_EXSTYLE:
-        old = static_cast<LONG>(w->exStyle);
-        w->exStyle = static_cast<DWORD>(dwNewLong);
-        return old;
-    case GWLP_ID:
-        old = w->id;
-        w->id = static_cast<int>(dwNewLong);
-        return old;
-    case GWLP_USERDATA:
-        old = w->userData;
-        w->userData = dwNewLong;
-        return old;
-    default:
-        break;
-    }
-    if (dlg && nIndex == static_cast<int>(DWLP_MSGRESULT)) {
-        old = w->msgResult;
-        w->msgResult = dwNewLong;
-        return old;
-    }
-    if (dlg && nIndex == static_cast<int>(DWLP_DLGPROC)) {
-        old = (LONG_PTR)w->dlgProc;
-        w->dlgProc = reinterpret_cast<DLGPROC>(dwNewLong);
-        return old;
-    }
-    if (dlg && nIndex == static_cast<int>(DWLP_USER)) {
-        old = w->dlgUser;
-        w->dlgUser = dwNewLong;
-        return old;
-    }
-    sim::detail::SetError(ERROR_INVALID_INDEX);
-    return 0;
+    LONG_PTR old = *slot;
+    *slot = dwNewLong;
+    return old;
 }
 
 // ---- window state ----
 
+// The text is the window's own: no control here reacts to it being set, and an edit box's
+// selection goes with its old text.
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
-    return Send(hWnd, WM_SETTEXT, 0, (LPARAM)(lpString ? lpString : "")) ? TRUE : FALSE;
+    w->text = lpString ? lpString : "";
+    w->edit = EditData{};
+    return TRUE;
 }
 
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        if (lpString && nMaxCount > 0)
-            lpString[0] = '\0';
-        return 0;
-    }
+    Window* w = FindOrFail(hWnd);
     if (!lpString || nMaxCount <= 0)
         return 0;
-    return static_cast<int>(
-        Send(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), (LPARAM)lpString));
+    int n = w ? std::min<int>(static_cast<int>(w->text.size()), nMaxCount - 1) : 0;
+    std::memcpy(lpString, w ? w->text.data() : "", n);
+    lpString[n] = '\0';
+    return n;
 }
 
 int WINAPI GetWindowTextLengthA(HWND hWnd) {
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return static_cast<int>(Send(hWnd, WM_GETTEXTLENGTH, 0, 0));
+    Window* w = FindOrFail(hWnd);
+    return w ? static_cast<int>(w->text.size()) : 0;
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
-    if (bEnable && wasDisabled) {
-        w->style &= ~WS_DISABLED;
-        Send(hWnd, WM_ENABLE, TRUE, 0);
-        // A control redraws itself greyed or not; a dialog's client area is left as it is (what
-        // the program drew there survives a nested modal dialog).
-        if (Window* again = Find(hWnd); again && (again->style & WS_CHILD))
-            Invalidate(*again, nullptr, true);
-    } else if (!bEnable && !wasDisabled) {
-        w->style |= WS_DISABLED;
-        // A disabled window cannot keep the keyboard focus.
-        if (S().focus == hWnd || IsDescendant(hWnd, S().focus))
-            SetFocusTo(nullptr);
-        Send(hWnd, WM_ENABLE, FALSE, 0);
-        if (Window* again = Find(hWnd); again && (again->style & WS_CHILD))
-            Invalidate(*again, nullptr, true);
-    }
+    if ((bEnable != FALSE) == !wasDisabled)
+        return wasDisabled;
+    w->style ^= WS_DISABLED;
+    // A disabled window cannot keep the keyboard focus.
+    if (!bEnable && (S().focus == hWnd || IsDescendant(hWnd, S().focus)))
+        SetFocusTo(nullptr);
+    // A control redraws itself greyed or not; a dialog's client area is left as it is (what
+    // the program drew there survives a nested modal dialog).
+    if (w->style & WS_CHILD)
+        Invalidate(*w, nullptr, true);
     return wasDisabled;
 }
 
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
-    }
     BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
     bool top = !(w->style & WS_CHILD);
     switch (nCmdShow) {
@@ -312,37 +219,25 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         }
         break;
     case SW_MINIMIZE:
-    case SW_SHOWMINIMIZED:
-    case SW_SHOWMINNOACTIVE:
+        // Only the state: where a minimised window goes and how it looks is left to Windows.
         w->style |= WS_VISIBLE;
         if (top && !w->iconic) {
-            w->restoreRect = w->rect;
             w->iconic = true;
             w->style |= WS_MINIMIZE;
-            w->rect = RECT{-32000, -32000, -32000 + kMinimisedW, -32000 + kMinimisedH};
             Invalidate(*w, nullptr, true);
         }
         break;
-    case SW_RESTORE:
-    case SW_SHOWNORMAL:
-    case SW_SHOWDEFAULT:
+    default: // SW_SHOW, SW_RESTORE
         w->style |= WS_VISIBLE;
-        if (w->iconic) {
+        if (w->iconic && nCmdShow == SW_RESTORE) {
             w->iconic = false;
             w->style &= ~WS_MINIMIZE;
-            w->rect = w->restoreRect;
         }
         if (!wasVisible || nCmdShow == SW_RESTORE) {
             Invalidate(*w, nullptr, true);
             for (HWND c : w->children)
                 if (Window* cw = Find(c))
                     Invalidate(*cw, nullptr, true);
-        }
-        break;
-    default: // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE, SW_MAXIMIZE
-        if (!wasVisible) {
-            w->style |= WS_VISIBLE;
-            Invalidate(*w, nullptr, true);
         }
         break;
     }
@@ -363,11 +258,9 @@ BOOL WINAPI IsIconic(HWND hWnd) {
 HWND WINAPI SetFocus(HWND hWnd) {
     HWND old = S().focus;
     if (hWnd) {
-        Window* w = Find(hWnd);
-        if (!w) {
-            sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+        Window* w = FindOrFail(hWnd);
+        if (!w)
             return nullptr;
-        }
         // Disabled windows cannot take the focus.
         for (Window* a = w; a; a = (a->style & WS_CHILD) ? Find(a->parent) : nullptr)
             if (a->style & WS_DISABLED)
@@ -387,7 +280,7 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName) {
     for (const auto& [h, w] : S().windows) {
         if (w->destroyed || (w->style & WS_CHILD))
             continue;
-        if (lpClassName && !sim::detail::EqualNoCase(w->cls, lpClassName))
+        if (lpClassName && !sim::detail::EqualNoCase("#32770", lpClassName))
             continue;
         if (lpWindowName && !sim::detail::EqualNoCase(w->text, lpWindowName))
             continue;
@@ -412,115 +305,54 @@ HWND WINAPI GetActiveWindow(void) {
     return nullptr;
 }
 
+// Of the relations only the owner: the program centres a dialog on it.
 HWND WINAPI GetWindow(HWND hWnd, UINT uCmd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return nullptr;
-    }
-    if (uCmd == GW_OWNER)
-        return (w->style & WS_CHILD) ? nullptr : w->owner;
-    if (uCmd == GW_CHILD) {
-        for (HWND c : w->children)
-            if (Find(c))
-                return c;
-        return nullptr;
-    }
-    Window* p = (w->style & WS_CHILD) ? Find(w->parent) : nullptr;
-    if (!p)
-        return uCmd == GW_HWNDFIRST || uCmd == GW_HWNDLAST ? hWnd : nullptr;
-    std::vector<HWND> sib;
-    for (HWND c : p->children)
-        if (Find(c))
-            sib.push_back(c);
-    auto it = std::find(sib.begin(), sib.end(), hWnd);
-    switch (uCmd) {
-    case GW_HWNDFIRST:
-        return sib.front();
-    case GW_HWNDLAST:
-        return sib.back();
-    case GW_HWNDNEXT:
-        return (it != sib.end() && it + 1 != sib.end()) ? *(it + 1) : nullptr;
-    case GW_HWNDPREV:
-        return (it != sib.end() && it != sib.begin()) ? *(it - 1) : nullptr;
-    default:
-        return nullptr;
-    }
+    return uCmd == GW_OWNER && !(w->style & WS_CHILD) ? w->owner : nullptr;
 }
 
 // A child's parent, a pop-up's owner; none for any other window.
 HWND WINAPI GetParent(HWND hWnd) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return nullptr;
-    }
-    if (w->style & WS_CHILD)
-        return w->parent;
-    return (w->style & WS_POPUP) ? w->owner : nullptr;
+    return (w->style & WS_CHILD) ? w->parent : (w->style & WS_POPUP) ? w->owner : nullptr;
 }
 
 // ---- geometry ----
 
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    Window* w = Find(hWnd);
-    if (!w || !lpRect) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w || !lpRect)
         return FALSE;
-    }
     SIZE s = ClientSize(*w);
     *lpRect = RECT{0, 0, s.cx, s.cy};
     return TRUE;
 }
 
+// A dialog's rectangle. The program asks for no control's: where the controls sit is left to
+// Windows, and sim keeps theirs in dialog units turned into pixels of the client area.
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-    Window* w = Find(hWnd);
-    if (!w || !lpRect) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    Window* w = FindOrFail(hWnd);
+    if (!w || !lpRect)
         return FALSE;
-    }
-    RECT r = w->rect;
-    if ((w->style & WS_CHILD) && w->parent) {
-        if (Window* p = Find(w->parent)) {
-            POINT o = ClientOrigin(*p);
-            r.left += o.x;
-            r.right += o.x;
-            r.top += o.y;
-            r.bottom += o.y;
-        }
-    }
-    *lpRect = r;
+    *lpRect = w->rect;
     return TRUE;
 }
 
-BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
-                         UINT uFlags) {
-    (void)hWndInsertAfter;
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+// Moves or sizes a window; no z-order, activation or redrawing is modelled.
+BOOL WINAPI SetWindowPos(HWND hWnd, HWND, int X, int Y, int cx, int cy, UINT uFlags) {
+    Window* w = FindOrFail(hWnd);
+    if (!w)
         return FALSE;
+    RECT& r = w->rect;
+    if (uFlags & SWP_NOSIZE) {
+        cx = r.right - r.left;
+        cy = r.bottom - r.top;
     }
-    RECT& r = w->iconic ? w->restoreRect : w->rect;
-    LONG width = r.right - r.left, height = r.bottom - r.top;
-    bool resized = false;
-    if (!(uFlags & SWP_NOSIZE)) {
-        resized = cx != width || cy != height;
-        width = std::max(cx, 0);
-        height = std::max(cy, 0);
-    }
-    LONG left = r.left, topY = r.top;
-    if (!(uFlags & SWP_NOMOVE)) {
-        left = X;
-        topY = Y;
-    }
-    r = RECT{left, topY, left + width, topY + height};
-    if (resized && !(uFlags & SWP_NOREDRAW) && !w->iconic)
-        Invalidate(*w, nullptr, true);
-    if (uFlags & SWP_SHOWWINDOW)
-        ShowWindow(hWnd, SW_SHOWNA);
-    if (uFlags & SWP_HIDEWINDOW)
-        ShowWindow(hWnd, SW_HIDE);
+    r = RECT{X, Y, X + std::max(cx, 0), Y + std::max(cy, 0)};
     return TRUE;
 }
 

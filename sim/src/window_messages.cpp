@@ -1,9 +1,6 @@
-// Message delivery: sending, posting, the modal loop's pump, focus changes and the default
-// processing of the messages sim sends.
+// Message delivery: sending, the modal loop's pump, focus changes and the default processing of
+// the messages sim sends.
 #include "window_internal.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace sim::win {
 
@@ -24,13 +21,6 @@ LRESULT Notify(HWND from, UINT code, NMHDR* hdr) {
     hdr->idFrom = static_cast<UINT_PTR>(w->id);
     hdr->code = code;
     return w->parent ? Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->id), (LPARAM)hdr) : 0;
-}
-
-void Command(HWND from, WORD code) {
-    Window* w = Find(from);
-    if (!w || !w->parent)
-        return;
-    Send(w->parent, WM_COMMAND, MAKEWPARAM(w->id, code), (LPARAM)from);
 }
 
 namespace {
@@ -65,66 +55,33 @@ bool PaintOne() {
 } // namespace
 
 void Pump() {
-    State& st = S();
     for (;;) {
         if (InnermostEnded())
             return;
-        if (!st.posted.empty()) {
-            MSG m = st.posted.front();
-            st.posted.pop_front();
-            if (m.message == WM_TIMER && m.lParam) {
-                reinterpret_cast<TIMERPROC>(m.lParam)(m.hwnd, WM_TIMER, m.wParam,
-                                                      static_cast<DWORD>(st.now));
-            } else if (Find(m.hwnd)) {
-                Send(m.hwnd, m.message, m.wParam, m.lParam);
-            }
-            continue;
-        }
         if (PaintOne())
             continue;
         return;
     }
 }
 
+// No WM_SETFOCUS or WM_KILLFOCUS: neither the program nor sim's controls act on them. A dialog
+// given the focus passes it on, as its default processing does, to its first tab stop (Windows
+// first tries the control that had it last; nothing the program does tells the two apart).
 void SetFocusTo(HWND h) {
-    State& st = S();
-    HWND old = st.focus;
-    if (old == h)
-        return;
-    st.focus = h;
-    if (Find(old))
-        Send(old, WM_KILLFOCUS, (WPARAM)h, 0);
-    if (Window* w = Find(h)) {
-        HWND top = TopLevel(h);
-        if (Window* t = Find(top); t && t != w)
-            t->savedFocus = h;
-        Send(h, WM_SETFOCUS, (WPARAM)old, 0);
-    }
+    Window* w = Find(h);
+    HWND first = w && w->kind == Kind::Dialog ? FirstTabStop(*w) : nullptr;
+    S().focus = first ? first : h;
 }
 
 void FocusForDialogNavigation(HWND h) {
     SetFocusTo(h);
-    if (Send(h, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    if (Window* w = Find(h); w && w->kind == Kind::Edit)
         Send(h, EM_SETSEL, 0, -1);
 }
 
-void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    S().posted.push_back(MSG{h, msg, wp, lp, static_cast<DWORD>(S().now), {0, 0}});
-}
-
-bool IsEnabled(HWND h) {
-    Window* w = Find(h);
-    return w && !(w->style & WS_DISABLED);
-}
-
 bool IsDescendant(HWND ancestor, HWND h) {
-    Window* w = Find(h);
-    while (w && (w->style & WS_CHILD)) {
-        if (w->parent == ancestor)
-            return true;
-        w = Find(w->parent);
-    }
-    return false;
+    Window* w = Find(h); // controls sit directly on their dialog
+    return w && (w->style & WS_CHILD) && w->parent == ancestor;
 }
 
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -132,29 +89,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     if (!w)
         return 0;
     switch (msg) {
-    case WM_SETTEXT:
-        w->text = lp ? reinterpret_cast<const char*>(lp) : "";
-        return TRUE;
-    case WM_GETTEXT: {
-        char* buf = reinterpret_cast<char*>(lp);
-        int max = static_cast<int>(wp);
-        if (!buf || max <= 0)
-            return 0;
-        int n = std::min<int>(static_cast<int>(w->text.size()), max - 1);
-        std::memcpy(buf, w->text.data(), n);
-        buf[n] = '\0';
-        return n;
-    }
-    case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(w->text.size());
-    case WM_SETICON: {
-        HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
-        if (wp == ICON_BIG)
-            w->iconBig = reinterpret_cast<HICON>(lp);
-        else
-            w->iconSmall = reinterpret_cast<HICON>(lp);
-        return (LRESULT)old;
-    }
     case WM_SYSCOMMAND:
         switch (wp & 0xFFF0) {
         case SC_CLOSE:
@@ -176,8 +110,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         hi.iContextType = HELPINFO_WINDOW;
         hi.iCtrlId = (w->style & WS_CHILD) ? w->id : 0;
         hi.hItemHandle = h;
-        hi.dwContextId = 0;
-        hi.MousePos = POINT{0, 0};
         Send(h, WM_HELP, 0, (LPARAM)&hi);
         return 0;
     }
@@ -197,7 +129,7 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
     case WM_ICONERASEBKGND:
         return 1;
-    default:
+    default: // WM_SETICON among them: a window's icons are left to Windows, nothing reads them
         return 0;
     }
 }
@@ -209,11 +141,7 @@ using namespace sim::win;
 extern "C" {
 
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    if (!Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return Send(hWnd, Msg, wParam, lParam);
+    return FindOrFail(hWnd) ? Send(hWnd, Msg, wParam, lParam) : 0;
 }
 
 } // extern "C"

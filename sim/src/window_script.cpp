@@ -1,8 +1,6 @@
 // The scripted user of sim::ui::Dialog: each action delivers what Windows delivers for it, and
-// the modal loop then runs (posted messages, pending paints) before the next action.
+// the modal loop then runs (pending paints) before the next action.
 #include "window_internal.h"
-
-#include <algorithm>
 
 using namespace sim::win;
 
@@ -10,20 +8,10 @@ namespace sim::ui {
 
 namespace {
 
-Window* Control(HWND dlg, int id) {
-    Window* d = Find(dlg);
-    if (!d)
-        return nullptr;
-    for (HWND c : d->children) {
-        Window* w = Find(c);
-        if (w && w->id == id)
-            return w;
-    }
-    return nullptr;
-}
-
+// The control of that id, or the dialog itself for 0.
 Window* Target(HWND dlg, int id) {
-    return id == 0 ? Find(dlg) : Control(dlg, id);
+    Window* d = Find(dlg);
+    return d && id ? ControlOf(*d, id) : d;
 }
 
 // The user can act only on an open dialog that takes input (not one disabled under a nested
@@ -33,23 +21,19 @@ bool Live(HWND dlg) {
     return d && !d->ended && !(d->style & WS_DISABLED);
 }
 
-bool Usable(const Window* w) {
-    return w && !(w->style & WS_DISABLED) && ReallyVisible(w->h);
-}
-
-// The window keyboard input goes to: the focus if it is in this dialog, else the dialog.
+// Keys go to the focus window if it is in this dialog. With the focus nowhere they go to the
+// active window as system keys, which a dialog does not act on.
 HWND KeyTarget(HWND dlg) {
     HWND f = S().focus;
-    if (f && (f == dlg || IsDescendant(dlg, f)))
-        return f;
-    return dlg;
+    return f && (f == dlg || IsDescendant(dlg, f)) ? f : nullptr;
 }
 
-// Enter and Esc reach the dialog manager only as keys of the focus window. With the focus nowhere
-// they go to the active window as system keys, which a dialog does not act on.
-bool KeysReachDialog(HWND dlg) {
-    HWND f = S().focus;
-    return f && (f == dlg || IsDescendant(dlg, f));
+// The control the user can act on, if it is of the kind the action needs.
+Window* Usable(HWND dlg, int id, Kind kind) {
+    Window* w = Live(dlg) ? Target(dlg, id) : nullptr;
+    if (!w || (w->style & WS_DISABLED) || !ReallyVisible(w->h) || w->kind != kind)
+        return nullptr;
+    return w;
 }
 
 } // namespace
@@ -60,162 +44,93 @@ bool Dialog::IsOpen() const {
 }
 
 void Dialog::Click(int id) {
-    if (!Live(m_hwnd))
+    Window* w = Usable(m_hwnd, id, Kind::Button);
+    if (!w || (w->style & BS_TYPEMASK) == BS_GROUPBOX)
         return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w))
-        return;
-    DWORD type = w->style & BS_TYPEMASK;
-    if (w->kind == Kind::Button && type != BS_GROUPBOX) {
-        // A mouse click gives a button the focus before the parent hears of the click.
-        SetFocusTo(w->h);
-        if (Window* b = Find(w->h))
-            Command(b->h, BN_CLICKED);
-    } else if (w->kind == Kind::Static && (w->style & SS_NOTIFY)) {
-        Command(w->h, 0 /* STN_CLICKED */);
-    }
+    // A mouse click gives a button the focus before the parent hears of the click.
+    SetFocusTo(w->h);
+    Send(w->parent, WM_COMMAND, MAKEWPARAM(w->id, BN_CLICKED), (LPARAM)w->h);
     Pump();
 }
 
 void Dialog::ClickListRow(int id, int row) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    if (row < 0 || row >= static_cast<int>(w->list.items.size())) {
-        ListClickBelowRows(*w);
-    } else {
-        ListClickRow(*w, row);
+    if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
+        ListClick(*w, row);
+        Pump();
     }
-    Pump();
 }
 
 void Dialog::ClickListBelowRows(int id) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    ListClickBelowRows(*w);
-    Pump();
+    ClickListRow(id, -1);
 }
 
 void Dialog::ListKeyDown(int id, int vk) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::ListView)
-        return;
-    // The user tabs to the list first if it does not have the focus; that moves no item.
-    if (S().focus != w->h)
+    // The user tabs to the list first if it does not have the focus; that moves no row.
+    if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
         SetFocusTo(w->h);
-    if (Find(w->h))
-        Send(w->h, WM_KEYDOWN, static_cast<WPARAM>(vk), 1);
-    if (Find(w->h))
-        Send(w->h, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001));
-    Pump();
+        sim::win::ListKeyDown(*w, vk);
+        Pump();
+    }
 }
 
 void Dialog::SpinArrow(int id, int delta) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w) || w->kind != Kind::UpDown)
-        return;
-    sim::win::SpinArrow(*w, delta);
-    Pump();
+    if (Window* w = Usable(m_hwnd, id, Kind::UpDown)) {
+        sim::win::SpinArrow(*w, delta);
+        Pump();
+    }
 }
 
+// Typing replaces the text; the caret ends after it.
 void Dialog::SetText(int id, const std::string& text) {
-    if (!Live(m_hwnd))
-        return;
-    Window* w = Control(m_hwnd, id);
-    if (!Usable(w))
-        return;
-    if (w->kind == Kind::Edit && (w->style & ES_READONLY))
-        return;
-    if (S().focus != w->h)
-        FocusForDialogNavigation(w->h);
-    if (!(w = Control(m_hwnd, id)))
-        return;
-    if (w->kind == Kind::Edit) {
-        // Typing replaces the text; the caret ends after it.
+    if (Window* w = Usable(m_hwnd, id, Kind::Edit)) {
+        if (S().focus != w->h)
+            FocusForDialogNavigation(w->h);
         w->text = text;
         w->edit.selStart = w->edit.selEnd = static_cast<int>(text.size());
-        Command(w->h, EN_UPDATE);
-        Command(w->h, EN_CHANGE);
-    } else {
-        Send(w->h, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        Pump();
     }
-    Pump();
 }
 
+// Enter clicks the default push button, if enabled; with the focus on another push button,
+// that is not the default (set by the program, or by a click) and Enter still clicks the default.
 void Dialog::Enter() {
-    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
+    Window* d = Find(m_hwnd);
+    if (!Live(m_hwnd) || !KeyTarget(m_hwnd))
         return;
-    HWND dlg = m_hwnd;
-    HWND focus = S().focus;
-    if (focus && IsDescendant(dlg, focus) &&
-        (Send(focus, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) {
-        // The focus is on the default push button itself. A push button that merely has the
-        // focus (set by the program, or by a click) is not the default.
-        Send(dlg, WM_COMMAND, MAKEWPARAM(Find(focus)->id, BN_CLICKED), (LPARAM)focus);
-    } else {
-        LRESULT def = Send(dlg, DM_GETDEFID, 0, 0);
-        if (HIWORD(def) == DC_HASDEFID) {
-            int id = LOWORD(def);
-            HWND btn = GetDlgItem(dlg, id);
-            if (!btn || IsEnabled(btn))
-                Send(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)btn);
-        } else {
-            Send(dlg, WM_COMMAND, IDOK, (LPARAM)GetDlgItem(dlg, IDOK));
-        }
-    }
+    HWND btn = DefaultButton(*d);
+    Window* b = Find(btn);
+    if (!b || !(b->style & WS_DISABLED))
+        Send(m_hwnd, WM_COMMAND, MAKEWPARAM(b ? b->id : IDOK, BN_CLICKED), (LPARAM)btn);
     Pump();
 }
 
+// Esc is IDCANCEL, even with the Cancel button disabled.
 void Dialog::Esc() {
-    if (!Live(m_hwnd) || !KeysReachDialog(m_hwnd))
+    if (!Live(m_hwnd) || !KeyTarget(m_hwnd))
         return;
     Send(m_hwnd, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(m_hwnd, IDCANCEL));
     Pump();
 }
 
+// The key goes to the focus window (the dialog with the focus nowhere); the system adds WM_KEYF1
+// for it, whose default processing sends WM_HELP, which climbs from a control to its dialog.
+// With Alt held the key is a system key and gives no help.
 void Dialog::F1(bool shift, bool ctrl, bool alt) {
-    if (!Live(m_hwnd))
+    if (!Live(m_hwnd) || alt)
         return;
     State& st = S();
     st.keyShift = shift;
     st.keyCtrl = ctrl;
-    st.keyAlt = alt;
     HWND target = KeyTarget(m_hwnd);
-    // The key goes to the focus window; the system adds WM_KEYF1 for it, whose default
-    // processing sends WM_HELP, which climbs from a control to its dialog. With Alt held the
-    // key is a system key and gives no help.
-    const LPARAM down = 0x003B0001, up = static_cast<LPARAM>(0xC03B0001);
-    if (alt) {
-        Send(target, WM_SYSKEYDOWN, VK_F1, down | 0x20000000);
-        Pump();
-        if (Find(target))
-            Send(target, WM_SYSKEYUP, VK_F1, up | 0x20000000);
-    } else {
-        Post(target, WM_KEYF1, 0, 0);
-        Send(target, WM_KEYDOWN, VK_F1, down);
-        Pump();
-        if (Find(target))
-            Send(target, WM_KEYUP, VK_F1, up);
-    }
-    st.keyShift = st.keyCtrl = st.keyAlt = false;
+    Send(target ? target : m_hwnd, WM_KEYF1, 0, 0);
+    st.keyShift = st.keyCtrl = false;
     Pump();
 }
 
 void Dialog::CloseBox() {
     if (!Live(m_hwnd))
         return;
-    RECT r{};
-    GetWindowRect(m_hwnd, &r);
-    Send(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(r.right - 10, r.top + 10));
+    Send(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();
 }
 
@@ -244,32 +159,36 @@ void Dialog::Repaint() {
 
 // ---- what the user sees ----
 
+namespace {
+
+// What `read` makes of the control (the dialog for id 0), or `none` without one.
+template <class T, class F> T Read(HWND dlg, int id, T none, F read) {
+    Window* w = Target(dlg, id);
+    return w ? read(*w) : none;
+}
+
+} // namespace
+
 std::string Dialog::Text(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w ? w->text : std::string();
+    return Read(m_hwnd, id, std::string(), [](Window& w) { return w.text; });
 }
 
 bool Dialog::Enabled(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w && !(w->style & WS_DISABLED);
+    return Read(m_hwnd, id, false, [](Window& w) { return !(w.style & WS_DISABLED); });
 }
 
 bool Dialog::Visible(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w && ReallyVisible(w->h);
+    return Read(m_hwnd, id, false, [](Window& w) { return ReallyVisible(w.h); });
 }
 
 int Dialog::FocusId() const {
-    HWND f = S().focus;
-    Window* w = Find(f);
-    if (!w || !IsDescendant(m_hwnd, f))
-        return 0;
-    return w->id;
+    Window* w = Find(S().focus);
+    return w && IsDescendant(m_hwnd, w->h) ? w->id : 0;
 }
 
 std::vector<std::string> Dialog::ListRows(int id) const {
     std::vector<std::string> rows;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListItem& it : w->list.items)
             rows.push_back(it.text);
     return rows;
@@ -277,7 +196,7 @@ std::vector<std::string> Dialog::ListRows(int id) const {
 
 std::vector<int> Dialog::ListImages(int id) const {
     std::vector<int> images;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListItem& it : w->list.items)
             images.push_back(it.image);
     return images;
@@ -285,91 +204,49 @@ std::vector<int> Dialog::ListImages(int id) const {
 
 std::vector<std::string> Dialog::ListColumns(int id) const {
     std::vector<std::string> cols;
-    if (Window* w = Control(m_hwnd, id))
+    if (Window* w = Target(m_hwnd, id))
         for (const ListColumn& c : w->list.columns)
             cols.push_back(c.text);
     return cols;
 }
 
 int Dialog::ListColumnWidth(int id, int column) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w || column < 0 || column >= static_cast<int>(w->list.columns.size()))
-        return 0;
-    return w->list.columns[static_cast<std::size_t>(column)].width;
+    return Read(m_hwnd, id, 0, [&](Window& w) {
+        auto n = static_cast<int>(w.list.columns.size());
+        return column >= 0 && column < n ? w.list.columns[static_cast<std::size_t>(column)].width
+                                         : 0;
+    });
 }
 
 int Dialog::ListItemCountHint(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->list.countHint : 0;
-}
-
-int Dialog::ListFocusedRow(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? ListFocused(*w) : -1;
-}
-
-int Dialog::ListSelectedRow(int id) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w)
-        return -1;
-    for (int i = 0; i < static_cast<int>(w->list.items.size()); ++i)
-        if (w->list.items[i].state & LVIS_SELECTED)
-            return i;
-    return -1;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.list.countHint; });
 }
 
 int Dialog::SpinPos(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.pos : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.pos; });
 }
 
 int Dialog::SpinLower(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.lower : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.lower; });
 }
 
 int Dialog::SpinUpper(int id) const {
-    Window* w = Control(m_hwnd, id);
-    return w ? w->ud.upper : 0;
-}
-
-int Dialog::SpinBuddy(int id) const {
-    Window* w = Control(m_hwnd, id);
-    Window* b = w ? Find(w->ud.buddy) : nullptr;
-    return b ? b->id : 0;
+    return Read(m_hwnd, id, 0, [](Window& w) { return w.ud.upper; });
 }
 
 bool Dialog::EditAllSelected(int id) const {
-    Window* w = Control(m_hwnd, id);
-    if (!w || w->kind != Kind::Edit)
-        return false;
-    return w->edit.selStart == 0 && w->edit.selEnd == static_cast<int>(w->text.size());
+    return Read(m_hwnd, id, false, [](Window& w) {
+        return w.kind == Kind::Edit && w.edit.selStart == 0 &&
+               w.edit.selEnd == static_cast<int>(w.text.size());
+    });
 }
 
 HFONT Dialog::Font(int id) const {
-    Window* w = Target(m_hwnd, id);
-    return w ? w->font : nullptr;
+    return Read(m_hwnd, id, HFONT(), [](Window& w) { return w.font; });
 }
 
 RECT Dialog::WindowRect() const {
-    RECT r{0, 0, 0, 0};
-    GetWindowRect(m_hwnd, &r);
-    return r;
-}
-
-RECT Dialog::ClientRect() const {
-    RECT r{0, 0, 0, 0};
-    GetClientRect(m_hwnd, &r);
-    return r;
-}
-
-POINT Dialog::ClientOrigin() const {
-    Window* d = Find(m_hwnd);
-    return d ? sim::win::ClientOrigin(*d) : POINT{0, 0};
-}
-
-bool Dialog::Exists() const {
-    return Find(m_hwnd) != nullptr;
+    return Read(m_hwnd, 0, RECT{0, 0, 0, 0}, [](Window& w) { return w.rect; });
 }
 
 } // namespace sim::ui

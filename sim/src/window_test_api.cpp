@@ -5,20 +5,15 @@ using namespace sim::win;
 
 namespace {
 
-// MessageBoxA's answers come from the scripted user, one per box, in order.
+// MessageBoxA's answers come from the scripted user, one per box, in order. The hook is in place
+// only while answers are queued: other boxes get MessageBoxA's default answer.
 int BoxHook(HWND owner, const char* text, const char* caption, UINT type) {
     State& st = S();
-    UINT kind = type & MB_TYPEMASK;
-    int dflt = kind == MB_ABORTRETRYIGNORE                    ? IDABORT
-               : (kind == MB_YESNOCANCEL || kind == MB_YESNO) ? IDYES
-               : kind == MB_RETRYCANCEL                       ? IDRETRY
-                                                              : IDOK;
-    if (st.boxAnswers.empty())
-        return dflt;
     sim::ui::BoxAnswer answer = std::move(st.boxAnswers.front());
     st.boxAnswers.pop_front();
-    sim::MessageBoxCall call{owner, text ? text : "", caption ? caption : "", type};
-    return answer ? answer(call) : dflt;
+    if (st.boxAnswers.empty())
+        sim::detail::SetMessageBoxHook(nullptr);
+    return answer(sim::MessageBoxCall{owner, text ? text : "", caption ? caption : "", type});
 }
 
 } // namespace
@@ -43,9 +38,6 @@ const std::vector<HelpCall>& HelpCalls() {
 }
 const std::vector<int>& DialogsRun() {
     return S().dialogsRun;
-}
-bool CommonControlsInitialised() {
-    return S().commonControls;
 }
 
 void SetWorkArea(const RECT& area) {

@@ -162,10 +162,6 @@ bool Dialog::IsOpen() const {
     return IsWindow(m_hwnd) && IsWindowVisible(m_hwnd);
 }
 
-bool Dialog::Exists() const {
-    return IsWindow(m_hwnd) != FALSE;
-}
-
 void Dialog::Click(int id) {
     RECT r;
     if (GetWindowRect(Item(id), &r))
@@ -328,23 +324,10 @@ int Dialog::SpinUpper(int id) const {
     return static_cast<short>(LOWORD(SendMessageA(Item(id), UDM_GETRANGE, 0, 0)));
 }
 
-int Dialog::SpinBuddy(int id) const {
-    HWND buddy = reinterpret_cast<HWND>(SendMessageA(Item(id), UDM_GETBUDDY, 0, 0));
-    return buddy ? GetDlgCtrlID(buddy) : 0;
-}
-
 bool Dialog::EditAllSelected(int id) const {
     DWORD start = 0, end = 0;
     SendMessageA(Item(id), EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
     return start == 0 && end == static_cast<DWORD>(GetWindowTextLengthA(Item(id)));
-}
-
-int Dialog::ListFocusedRow(int id) const {
-    return static_cast<int>(SendMessageA(Item(id), LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
-}
-
-int Dialog::ListSelectedRow(int id) const {
-    return static_cast<int>(SendMessageA(Item(id), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
 }
 
 HFONT Dialog::Font(int id) const {
@@ -355,18 +338,6 @@ RECT Dialog::WindowRect() const {
     RECT r{};
     GetWindowRect(m_hwnd, &r);
     return r;
-}
-
-RECT Dialog::ClientRect() const {
-    RECT r{};
-    GetClientRect(m_hwnd, &r);
-    return r;
-}
-
-POINT Dialog::ClientOrigin() const {
-    POINT p{0, 0};
-    ClientToScreen(m_hwnd, &p);
-    return p;
 }
 
 } // namespace hxt::ui

@@ -35,11 +35,10 @@ public:
     void Click(int id);                 // a button: BN_CLICKED, if enabled and visible
     void ClickListRow(int id, int row); // a list-view row: focus + selection move, then NM_CLICK
     void ClickListBelowRows(int id);    // empty area of a list view: NM_CLICK, focus unchanged
-    void ListKeyDown(int id,
-                     int vk); // VK_UP / VK_DOWN / VK_HOME / VK_END: focus moves, no NM_CLICK
-    void SpinArrow(int id, int delta); // an up-down arrow: UDN_DELTAPOS with iPos and iDelta,
-                                       // then, unless the handler returned nonzero, the new
-                                       // position (clamped to the range) set into the buddy
+    void ListKeyDown(int id, int vk);   // VK_UP, VK_DOWN, VK_HOME, VK_END: focus moves, no NM_CLICK
+    void SpinArrow(int id, int delta);  // an up-down arrow: UDN_DELTAPOS with iPos and iDelta,
+                                        // then, unless the handler returned nonzero, the new
+                                        // position (clamped to the range) set into the buddy
     void SetText(int id, const std::string& text); // the user replaces a box's text
     void Enter(); // default push button (IDOK); nothing while no window has the focus
     void Esc();   // IDCANCEL; nothing while no window has the focus
@@ -62,15 +61,9 @@ public:
     int SpinPos(int id) const;
     int SpinLower(int id) const;
     int SpinUpper(int id) const;
-    int SpinBuddy(int id) const;        // control id of the up-down's buddy, 0 if none
     bool EditAllSelected(int id) const; // EM_SETSEL 0,-1 in effect
-    int ListFocusedRow(int id) const;   // row with LVIS_FOCUSED, -1 if none
-    int ListSelectedRow(int id) const;  // first row with LVIS_SELECTED, -1 if none
     HFONT Font(int id) const;           // last WM_SETFONT
     RECT WindowRect() const;            // screen pixels
-    RECT ClientRect() const;
-    POINT ClientOrigin() const; // the client area's top left corner, screen pixels
-    bool Exists() const;        // not destroyed yet
 
 private:
     HWND m_hwnd;
@@ -81,7 +74,6 @@ private:
 // (a 200 ms timer fires 5 times in AdvanceClock(1000)), in due order, with the posted messages
 // and pending paints delivered between ticks, as a busy message loop would.
 void AdvanceClock(DWORD milliseconds);
-DWORD ClockNow(); // milliseconds since sim::Reset()
 std::size_t LiveTimerCount();
 
 // ---- message boxes ----
@@ -136,9 +128,6 @@ const std::vector<HelpCall>& HelpCalls();
 
 // Every dialog created, in order (template id), and the one currently active.
 const std::vector<int>& DialogsRun();
-
-// InitCommonControls has been called.
-bool CommonControlsInitialised();
 
 // The work area that SystemParametersInfoA(SPI_GETWORKAREA) answers and dialogs are kept on,
 // until sim::Reset(); by default the 1024 x 768 screen less a task bar of 30 pixels at the bottom.

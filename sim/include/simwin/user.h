@@ -23,9 +23,7 @@ extern "C" {
 #define IDCANCEL 2
 #define IDABORT 3
 #define IDRETRY 4
-#define IDIGNORE 5
 #define IDYES 6
-#define IDNO 7
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 HWND WINAPI GetActiveWindow(void);

@@ -20,6 +20,7 @@
 namespace {
 
 using hxtest::FixedDrive;
+using hxtest::PanelsPainted;
 
 const DWORD kMiB = 1048576;
 const char kHelpFile[] = "C:\\Program Files\\Halcyonix\\HxSetup.HLP";
@@ -43,15 +44,6 @@ std::string RowOf(const char* pszName, LONGLONG llBytes, bool bHardDisk = true) 
     DriveRow row;
     MakeDriveRow(entry, row);
     return row.szText;
-}
-
-// Panels painted so far: each takes a device context of its own, and nothing else the dialog
-// does takes one.
-size_t PanelsPainted() {
-    size_t n = 0;
-    for (const auto& call : sim::FallibleCalls())
-        n += call.api == sim::Api::GetDC;
-    return n;
 }
 
 // ---- the rules, apart from the windows ----

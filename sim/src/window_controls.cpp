@@ -200,8 +200,6 @@ LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SETFONT:
         w.font = reinterpret_cast<HFONT>(wp);
-        if (LOWORD(lp))
-            Invalidate(w, nullptr, true);
         return 0;
     default:
         break;

@@ -197,7 +197,7 @@ bool StillOpen(HWND hDlg) {
     return d && !d->ended;
 }
 
-// The modal run: WM_INITDIALOG, the first paint, then the test's script for this template; Esc
+// The modal run: WM_INITDIALOG, the dialog shown, then the test's script for this template; Esc
 // when the script leaves it open. Returns the dialog's result.
 INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     State& st = S();
@@ -218,12 +218,7 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
         it->second.pop_front();
     }
     if (StillOpen(hDlg)) {
-        Window* d = Find(hDlg);
-        d->style |= WS_VISIBLE;
-        Invalidate(*d, nullptr, true);
-        for (HWND hc : d->children)
-            if (Window* c = Find(hc))
-                Invalidate(*c, nullptr, true);
+        Find(hDlg)->style |= WS_VISIBLE;
         Pump();
     }
     if (StillOpen(hDlg) && script) {

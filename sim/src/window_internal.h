@@ -90,36 +90,23 @@ struct Window {
     HWND savedFocus = nullptr;
     bool ownsFont = false;
 
-    // painting
-    bool updatePending = false;
-    bool updateWhole = false;
-    bool eraseNeeded = false;
-    RECT updateRect{};
-
     // controls
     ListData list;
     UpDownData ud;
     EditData edit;
 };
 
-enum class ObjType { Font, Brush, Pen, ImageList, Icon };
+enum class ObjType { Font, ImageList, Icon };
 struct GdiObject {
     ObjType type = ObjType::Font;
     bool stock = false; // stock and shared objects: never counted, never freed
-    LOGFONTA lf{};
-    int cx = 0, cy = 0, count = 0; // image lists
-    UINT flags = 0;
 };
 
 struct Dc {
-    HWND hwnd = nullptr; // nullptr: the screen
-    bool paint = false;  // from BeginPaint
-    COLORREF bk = 0xFFFFFF;
-    COLORREF text = 0;
-    int bkMode = OPAQUE;
+    bool paint = false; // from BeginPaint
     HGDIOBJ font = nullptr;
-    HGDIOBJ brush = nullptr;
-    HGDIOBJ pen = nullptr;
+    COLORREF bk = 0xFFFFFF;
+    int bkMode = OPAQUE;
 };
 
 struct Timer {
@@ -143,9 +130,8 @@ struct State {
     std::map<int, std::deque<sim::ui::Script>> scripts;
     std::size_t unscripted = 0;
     std::vector<int> dialogsRun;
-    std::map<HWND, sim::ui::Surface> surfaces;
     std::map<HGDIOBJ, GdiObject> objects;
-    std::map<int, HGDIOBJ> stock;
+    HGDIOBJ systemFont = nullptr;
     std::map<int, HICON> icons;
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
@@ -171,7 +157,7 @@ POINT ClientOrigin(const Window& w);
 bool ReallyVisible(HWND h); // visible along with all its ancestors
 
 // Message delivery: SendMessageA without the handle check, and the modal loop's pump
-// (posted messages, then paints) which stops early once the innermost modal dialog has ended.
+// (posted messages) which stops early once the innermost modal dialog has ended.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
 void Command(HWND from, WORD code);               // WM_COMMAND to the control's parent
@@ -179,7 +165,6 @@ void Pump();
 void Post(HWND h, UINT msg, WPARAM wp, LPARAM lp); // to the queue Pump() delivers
 void SetFocusTo(HWND h);                           // with WM_KILLFOCUS / WM_SETFOCUS
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
-void Invalidate(Window& w, const RECT* rect, bool erase);
 // The default processing of a window message, for the messages sim sends or delivers.
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 bool IsEnabled(HWND h);                   // a live window without WS_DISABLED
@@ -200,9 +185,7 @@ void ListClickBelowRows(Window& w);
 void SpinArrow(Window& w, int delta);
 int ListFocused(const Window& w);
 
-// Painting and GDI (window_gdi.cpp).
-void WipeSurface(Window& w, const RECT& area, bool whole);
-bool IsGdiObject(HGDIOBJ h, ObjType type);
+// GDI (window_gdi.cpp).
 void DestroyImageListInternal(HIMAGELIST himl);
 HFONT CreateDialogFont(const std::string& face, int pointSize);
 

@@ -127,23 +127,6 @@ bool ReallyVisible(HWND h) {
     return false;
 }
 
-void Invalidate(Window& w, const RECT* rect, bool erase) {
-    SIZE cs = ClientSize(w);
-    RECT r = rect ? *rect : RECT{0, 0, cs.cx, cs.cy};
-    if (!rect)
-        w.updateWhole = true;
-    if (w.updatePending) {
-        w.updateRect.left = std::min(w.updateRect.left, r.left);
-        w.updateRect.top = std::min(w.updateRect.top, r.top);
-        w.updateRect.right = std::max(w.updateRect.right, r.right);
-        w.updateRect.bottom = std::max(w.updateRect.bottom, r.bottom);
-    } else {
-        w.updateRect = r;
-    }
-    w.updatePending = true;
-    w.eraseNeeded = w.eraseNeeded || erase;
-}
-
 } // namespace sim::win
 
 using namespace sim::win;
@@ -273,18 +256,12 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     if (bEnable && wasDisabled) {
         w->style &= ~WS_DISABLED;
         Send(hWnd, WM_ENABLE, TRUE, 0);
-        // A control redraws itself greyed or not; a dialog's client area is left as it is (what
-        // the program drew there survives a nested modal dialog).
-        if (Window* again = Find(hWnd); again && (again->style & WS_CHILD))
-            Invalidate(*again, nullptr, true);
     } else if (!bEnable && !wasDisabled) {
         w->style |= WS_DISABLED;
         // A disabled window cannot keep the keyboard focus.
         if (S().focus == hWnd || IsDescendant(hWnd, S().focus))
             SetFocusTo(nullptr);
         Send(hWnd, WM_ENABLE, FALSE, 0);
-        if (Window* again = Find(hWnd); again && (again->style & WS_CHILD))
-            Invalidate(*again, nullptr, true);
     }
     return wasDisabled;
 }
@@ -301,11 +278,6 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     case SW_HIDE:
         if (wasVisible) {
             w->style &= ~WS_VISIBLE;
-            // What was under a hidden child is uncovered: the parent repaints that part.
-            if (!top) {
-                if (Window* p = Find(w->parent))
-                    Invalidate(*p, &w->rect, true);
-            }
             HWND f = S().focus;
             if (f == hWnd || IsDescendant(hWnd, f))
                 SetFocusTo(top ? nullptr : w->parent);
@@ -320,7 +292,6 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
             w->iconic = true;
             w->style |= WS_MINIMIZE;
             w->rect = RECT{-32000, -32000, -32000 + kMinimisedW, -32000 + kMinimisedH};
-            Invalidate(*w, nullptr, true);
         }
         break;
     case SW_RESTORE:
@@ -332,18 +303,9 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
             w->style &= ~WS_MINIMIZE;
             w->rect = w->restoreRect;
         }
-        if (!wasVisible || nCmdShow == SW_RESTORE) {
-            Invalidate(*w, nullptr, true);
-            for (HWND c : w->children)
-                if (Window* cw = Find(c))
-                    Invalidate(*cw, nullptr, true);
-        }
         break;
     default: // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE, SW_MAXIMIZE
-        if (!wasVisible) {
-            w->style |= WS_VISIBLE;
-            Invalidate(*w, nullptr, true);
-        }
+        w->style |= WS_VISIBLE;
         break;
     }
     return wasVisible;
@@ -503,9 +465,7 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
     }
     RECT& r = w->iconic ? w->restoreRect : w->rect;
     LONG width = r.right - r.left, height = r.bottom - r.top;
-    bool resized = false;
     if (!(uFlags & SWP_NOSIZE)) {
-        resized = cx != width || cy != height;
         width = std::max(cx, 0);
         height = std::max(cy, 0);
     }
@@ -515,8 +475,6 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
         topY = Y;
     }
     r = RECT{left, topY, left + width, topY + height};
-    if (resized && !(uFlags & SWP_NOREDRAW) && !w->iconic)
-        Invalidate(*w, nullptr, true);
     if (uFlags & SWP_SHOWWINDOW)
         ShowWindow(hWnd, SW_SHOWNA);
     if (uFlags & SWP_HIDEWINDOW)

@@ -43,46 +43,20 @@ bool InnermostEnded() {
     return !w || w->ended;
 }
 
-bool PaintOne() {
-    State& st = S();
-    for (auto& [h, wp] : st.windows) {
-        Window& w = *wp;
-        if (w.destroyed || !w.updatePending || !ReallyVisible(h))
-            continue;
-        Send(h, WM_PAINT, 0, 0);
-        // A WM_PAINT handler that does not validate (no BeginPaint) would be sent WM_PAINT
-        // forever; validate it here instead of looping.
-        if (Window* again = Find(h)) {
-            again->updatePending = false;
-            again->updateWhole = false;
-            again->eraseNeeded = false;
-        }
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
+// No WM_PAINT is ever due: how windows look is left to Windows itself.
 void Pump() {
     State& st = S();
-    for (;;) {
-        if (InnermostEnded())
-            return;
-        if (!st.posted.empty()) {
-            MSG m = st.posted.front();
-            st.posted.pop_front();
-            if (m.message == WM_TIMER && m.lParam) {
-                reinterpret_cast<TIMERPROC>(m.lParam)(m.hwnd, WM_TIMER, m.wParam,
-                                                      static_cast<DWORD>(st.now));
-            } else if (Find(m.hwnd)) {
-                Send(m.hwnd, m.message, m.wParam, m.lParam);
-            }
-            continue;
+    while (!InnermostEnded() && !st.posted.empty()) {
+        MSG m = st.posted.front();
+        st.posted.pop_front();
+        if (m.message == WM_TIMER && m.lParam) {
+            reinterpret_cast<TIMERPROC>(m.lParam)(m.hwnd, WM_TIMER, m.wParam,
+                                                  static_cast<DWORD>(st.now));
+        } else if (Find(m.hwnd)) {
+            Send(m.hwnd, m.message, m.wParam, m.lParam);
         }
-        if (PaintOne())
-            continue;
-        return;
     }
 }
 

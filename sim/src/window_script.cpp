@@ -219,29 +219,6 @@ void Dialog::CloseBox() {
     Pump();
 }
 
-void Dialog::Minimise() {
-    if (!Live(m_hwnd))
-        return;
-    RECT r{};
-    GetWindowRect(m_hwnd, &r);
-    Send(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, MAKELPARAM(r.right - 50, r.top + 10));
-    Pump();
-}
-
-void Dialog::Restore() {
-    if (!Live(m_hwnd))
-        return;
-    Send(m_hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    Pump();
-}
-
-void Dialog::Repaint() {
-    if (!Live(m_hwnd))
-        return;
-    InvalidateRect(m_hwnd, nullptr, TRUE);
-    Pump();
-}
-
 // ---- what the user sees ----
 
 std::string Dialog::Text(int id) const {

@@ -263,7 +263,7 @@ void DestroyControl(Window& w) {
     // Without LVS_SHAREIMAGELISTS the list owns the image lists it was given.
     for (HIMAGELIST& il : w.list.images) {
         if (il)
-            DestroyImageListInternal(il);
+            ImageList_Destroy(il);
         il = nullptr;
     }
 }

@@ -52,8 +52,6 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(lp) && IsDescendant(h, reinterpret_cast<HWND>(wp)))
             FocusForDialogNavigation(reinterpret_cast<HWND>(wp));
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_NCDESTROY:
         if (w.ownsFont && w.font) {
             DeleteObject(w.font);
@@ -74,7 +72,6 @@ LRESULT DialogDispatch(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         return r;
     if (!r) {
         switch (msg) {
-        case WM_ERASEBKGND:
         case WM_SETFOCUS:
         case DM_GETDEFID:
         case WM_CLOSE:

@@ -1,10 +1,7 @@
 // sim's GDI: device contexts, fonts, icons and image lists, and the painting cycle. Nothing drawn
-// is kept: what the dialogs show is the product's own rules, tested natively, and how it looks is
-// the end-to-end suite's. What stays is what the program can get wrong here: handles, their
-// release, and the calls that can fail.
+// is kept (how the dialogs look is the end-to-end suite's): what stays is what the program can get
+// wrong here, its handles, their release, and the calls that can fail.
 #include "window_internal.h"
-
-#include <algorithm>
 
 namespace sim::win {
 
@@ -79,15 +76,10 @@ bool Faulted(sim::Api api) {
 }
 
 bool IsGdiObject(HGDIOBJ h, ObjType type) {
-    GdiObject* o = Obj(h);
-    return o && o->type == type;
+    return Obj(h) && Obj(h)->type == type;
 }
 
 } // namespace
-
-void DestroyImageListInternal(HIMAGELIST himl) {
-    ImageList_Destroy(himl);
-}
 
 // The dialog manager's own: created and freed with the dialog, never counted.
 HFONT CreateDialogFont(const std::string&, int) {
@@ -225,16 +217,3 @@ HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE, LPCSTR lpbmp, int, int, COLORR
 }
 
 } // extern "C"
-
-namespace sim::ui {
-
-std::size_t OutstandingDCs() {
-    return S().dcs.size();
-}
-
-std::size_t OutstandingGdiObjects() {
-    const auto& objs = S().objects;
-    return std::count_if(objs.begin(), objs.end(), [](const auto& o) { return !o.second.stock; });
-}
-
-} // namespace sim::ui

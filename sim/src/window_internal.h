@@ -22,7 +22,6 @@ namespace sim::win {
 constexpr int kScreenW = 1024, kScreenH = 768;
 constexpr RECT kDefaultWorkArea{0, 0, 1024, 738};
 constexpr int kCaption = 19, kDlgFrame = 3, kSizeFrame = 4, kBorder = 1, kEdge = 2;
-constexpr int kMinimisedW = 160, kMinimisedH = 24;
 // The dialog font's base units: 8-point "MS Sans Serif" at 96 dpi averages 6 x 13 pixels; the
 // system font (no font in the template) 8 x 16.
 constexpr int kDluBaseX = 6, kDluBaseY = 13, kSysBaseX = 8, kSysBaseY = 16;
@@ -71,14 +70,10 @@ struct Window {
     HWND parent = nullptr;      // child windows
     HWND owner = nullptr;       // top-level windows
     RECT rect{};                // window rect: parent-client coordinates for a child, else screen
-    RECT restoreRect{};         // top-level rect before minimising
     std::vector<HWND> children; // creation (= template = z) order
     bool destroyed = false;
-    bool iconic = false;
     LONG_PTR userData = 0;
     HFONT font = nullptr;
-    HICON iconBig = nullptr;
-    HICON iconSmall = nullptr;
 
     // dialog
     DLGPROC dlgProc = nullptr;
@@ -186,7 +181,6 @@ void SpinArrow(Window& w, int delta);
 int ListFocused(const Window& w);
 
 // GDI (window_gdi.cpp).
-void DestroyImageListInternal(HIMAGELIST himl);
 HFONT CreateDialogFont(const std::string& face, int pointSize);
 
 // Shared helpers.

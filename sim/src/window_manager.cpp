@@ -94,8 +94,6 @@ HWND TopLevel(HWND h) {
 }
 
 SIZE ClientSize(const Window& w) {
-    if (w.iconic)
-        return SIZE{0, 0};
     RECT in = Insets(w);
     LONG cx = (w.rect.right - w.rect.left) - in.left - in.right;
     LONG cy = (w.rect.bottom - w.rect.top) - in.top - in.bottom;
@@ -286,23 +284,13 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     case SW_MINIMIZE:
     case SW_SHOWMINIMIZED:
     case SW_SHOWMINNOACTIVE:
-        w->style |= WS_VISIBLE;
-        if (top && !w->iconic) {
-            w->restoreRect = w->rect;
-            w->iconic = true;
-            w->style |= WS_MINIMIZE;
-            w->rect = RECT{-32000, -32000, -32000 + kMinimisedW, -32000 + kMinimisedH};
-        }
+        // Only the state is kept: where a minimised window goes and how it looks is Windows'.
+        w->style |= top ? WS_VISIBLE | WS_MINIMIZE : WS_VISIBLE;
         break;
     case SW_RESTORE:
     case SW_SHOWNORMAL:
     case SW_SHOWDEFAULT:
-        w->style |= WS_VISIBLE;
-        if (w->iconic) {
-            w->iconic = false;
-            w->style &= ~WS_MINIMIZE;
-            w->rect = w->restoreRect;
-        }
+        w->style = (w->style | WS_VISIBLE) & ~WS_MINIMIZE;
         break;
     default: // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE, SW_MAXIMIZE
         w->style |= WS_VISIBLE;
@@ -317,7 +305,7 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
 
 BOOL WINAPI IsIconic(HWND hWnd) {
     Window* w = Find(hWnd);
-    return w && w->iconic ? TRUE : FALSE;
+    return w && (w->style & WS_MINIMIZE) ? TRUE : FALSE;
 }
 
 // ---- focus and relations ----
@@ -463,7 +451,7 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
         sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    RECT& r = w->iconic ? w->restoreRect : w->rect;
+    RECT& r = w->rect;
     LONG width = r.right - r.left, height = r.bottom - r.top;
     if (!(uFlags & SWP_NOSIZE)) {
         width = std::max(cx, 0);

@@ -121,28 +121,11 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(w->text.size());
-    case WM_SETICON: {
-        HICON old = wp == ICON_BIG ? w->iconBig : w->iconSmall;
-        if (wp == ICON_BIG)
-            w->iconBig = reinterpret_cast<HICON>(lp);
-        else
-            w->iconSmall = reinterpret_cast<HICON>(lp);
-        return (LRESULT)old;
-    }
+    // Of the system menu's commands only Close: minimising, restoring and the window's icons are
+    // how it looks, which is Windows' own.
     case WM_SYSCOMMAND:
-        switch (wp & 0xFFF0) {
-        case SC_CLOSE:
+        if ((wp & 0xFFF0) == SC_CLOSE)
             Send(h, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            ShowWindow(h, SW_MINIMIZE);
-            break;
-        case SC_RESTORE:
-            ShowWindow(h, SW_RESTORE);
-            break;
-        default:
-            break;
-        }
         return 0;
     case WM_KEYF1: {
         HELPINFO hi{};
@@ -162,15 +145,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             Send(up, WM_HELP, wp, lp);
         return TRUE;
     }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(h, &ps);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-    case WM_ICONERASEBKGND:
-        return 1;
     default:
         return 0;
     }

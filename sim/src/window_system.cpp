@@ -57,13 +57,6 @@ int WINAPI GetSystemMetrics(int nIndex) {
         return 112;
     case SM_CYMIN:
         return 27;
-    case SM_CXICONSPACING:
-    case SM_CYICONSPACING:
-        return 75;
-    case SM_CXMINIMIZED:
-        return kMinimisedW;
-    case SM_CYMINIMIZED:
-        return kMinimisedH;
     case SM_CXMAXIMIZED:
         return S().workArea.right - S().workArea.left + 2 * kSizeFrame;
     case SM_CYMAXIMIZED:

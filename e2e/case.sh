@@ -65,6 +65,24 @@ pool_dialog_close() {
     fi
 }
 
+# The panels are painted when something changes, never from WM_PAINT: a repaint of the whole
+# main dialog ($1) leaves both showing the dialog's background.
+expect_panels_wiped_by_repaint() {
+    local id=$1 i status properties
+    e2e_probe repaint "Tarnwell Setup Utility" || e2e_fail "the probe could not repaint the main dialog"
+    for i in $(seq 50); do
+        status=$(hx_pixel "$id" $HX_PX_STATUS)
+        properties=$(hx_pixel "$id" $HX_PX_PROPERTIES)
+        [ "$status" != "$HX_RGB_STATUS" ] && [ "$properties" != "$HX_RGB_PROPERTIES" ] && break
+        sleep 0.2
+    done
+    hx_screenshot "$id" "$E2E_DIR/repainted.png"
+    e2e_expect "status panel wiped by a repaint" \
+        "$([ "$status" != "$HX_RGB_STATUS" ] && echo wiped || echo "kept ($status)")" wiped
+    e2e_expect "properties panel wiped by a repaint" \
+        "$([ "$properties" != "$HX_RGB_PROPERTIES" ] && echo wiped || echo "kept ($properties)")" wiped
+}
+
 # Dismisses the box titled $1 with Enter.
 dismiss() {
     local id
@@ -223,6 +241,7 @@ case_ramdisk() {
         "$([ "$pixel" != "$HX_RGB_PROPERTIES" ] && echo uncovered || echo "covered ($pixel)")" uncovered
     configure "$id"
     hx_screenshot "$id" "$E2E_DIR/configured.png"
+    expect_panels_wiped_by_repaint "$id"
     hx_click_du "$id" $HX_DU_OK $HX_MAIN_DU
     e2e_wait_exit
     e2e_expect "message boxes" "$(e2e_box_texts)" "Halcyonix Installation Successful"

@@ -17,7 +17,6 @@
 #include "app/HxSetupApp.h"
 #include "hx_test_support.h"
 #include "res/resource.h"
-#include "ui/PanelLayout.h"
 
 using namespace hxtest;
 
@@ -45,12 +44,11 @@ Seen RunProgram(Then then) {
     sim::ui::OnDialog(IDD_HXSETUP_DIALOG, [seen, then](sim::ui::Dialog& d) {
         seen->rows = d.ListRows(IDC_DRIVE_LIST);
         sim::ui::AdvanceClock(250);
-        auto status = TextsIn(d.hwnd(), 116, 166);
-        if (!status.empty())
-            seen->status = status.front();
+        if (PanelsPainted() == 1)
+            seen->status = MainDialogOf(d.hwnd()).m_strStatus;
         if (then == Then::PickFirstRowThenOk) {
             d.ClickListRow(IDC_DRIVE_LIST, 0);
-            seen->panel = TextsIn(d.hwnd(), kPropertiesRect.top, kPropertiesRect.bottom);
+            seen->panel = PropertiesShown(d.hwnd());
             d.Click(IDC_SELECT_DRIVE);
         }
         if (then == Then::Cancel)

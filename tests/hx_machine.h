@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ui/HxSetupDlg.h"
+#include "ui/MainDialogView.h"
+
 namespace hxtest {
 
 inline const std::string kMemoryKey =
@@ -93,13 +96,33 @@ inline void SeedNtSystem(DWORD dwPoolSize = 0) {
                       .Device("\\Device\\Harddisk0\\Partition1"));
 }
 
-// The texts drawn in a band of a window's client area, top to bottom.
-inline std::vector<std::string> TextsIn(HWND hwnd, int top, int bottom) {
+// What the main dialog's painted panels show is read from the dialog itself, through the rules
+// it paints them by; how they look is left to the end-to-end suite. The framework keeps the
+// dialog object in its window's DWLP_USER slot.
+inline CHxSetupDlg& MainDialogOf(HWND hwnd) {
+    return *static_cast<CHxSetupDlg*>(
+        reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER)));
+}
+
+// The properties panel's lines for the drive last picked; none before a pick.
+inline std::vector<std::string> PropertiesShown(HWND hwnd) {
     std::vector<std::string> out;
-    for (const auto& t : sim::ui::SurfaceOf(hwnd).texts)
-        if (t.y >= top && t.y < bottom)
-            out.push_back(t.text);
+    if (const DriveEntry* pEntry = MainDialogOf(hwnd).m_pSelected) {
+        PanelLine lines[kPropertiesLineCount];
+        MakePropertiesLines(*pEntry, lines);
+        for (const PanelLine& line : lines)
+            out.push_back(line.szText);
+    }
     return out;
+}
+
+// Panels painted so far: each takes a device context of its own, and nothing else the program
+// does takes one.
+inline std::size_t PanelsPainted() {
+    std::size_t n = 0;
+    for (const auto& call : sim::FallibleCalls())
+        n += call.api == sim::Api::GetDC;
+    return n;
 }
 
 } // namespace hxtest

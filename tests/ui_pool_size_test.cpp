@@ -1,5 +1,5 @@
-// The pool size dialog driven by a scripted user: opening state, the buttons and arrows, OK with
-// what the user typed, and Cancel.
+// The pool size dialog's rules on their own, then the dialog driven by a scripted user: opening
+// state, the buttons and arrows, OK with what the user typed, and Cancel.
 #include <gtest/gtest.h>
 #include <sim/machine.h>
 #include <sim/ui.h>
@@ -13,10 +13,46 @@
 #include "hx_test_support.h"
 #include "res/resource.h"
 #include "ui/PoolSizeDlg.h"
+#include "ui/PoolSizeRules.h"
 
 namespace {
 
 const DWORD kMiB = 1048576;
+
+// ---- the rules, apart from the windows ----
+
+// Each percentage around the two ends of a scale from 35 to 75, as the dialog opens holding it,
+// as the arrows propose it, where it is held, and whether OK takes it.
+struct RuleCase {
+    int percent;
+    bool openDefault, openMaximum;         // buttons when the dialog opens at it
+    bool proposedDefault, proposedMaximum; // buttons when the arrows propose it
+    int held;
+    bool okTakes;
+};
+
+const RuleCase kRuleCases[] = {
+    {34, true, true, false, true, 35, false}, {35, false, true, false, true, 35, true},
+    {36, true, true, true, true, 36, true},   {74, true, true, true, true, 74, true},
+    {75, true, false, true, false, 75, true}, {76, true, true, true, false, 75, false},
+    {-1, true, true, false, true, 35, false}, {100, true, true, true, false, 75, false},
+};
+
+TEST(PoolSizeRules, ButtonsHoldAndRange) {
+    for (const RuleCase& c : kRuleCases) {
+        SCOPED_TRACE(std::to_string(c.percent) + " %");
+        PoolButtons open = ButtonsForPercent(c.percent, 35);
+        EXPECT_EQ(open.bDefault != FALSE, c.openDefault) << "opening: &Default";
+        EXPECT_EQ(open.bMaximum != FALSE, c.openMaximum) << "opening: &Maximum";
+        PoolButtons proposed = ButtonsForProposal(c.percent, 35);
+        EXPECT_EQ(proposed.bDefault != FALSE, c.proposedDefault) << "proposed: &Default";
+        EXPECT_EQ(proposed.bMaximum != FALSE, c.proposedMaximum) << "proposed: &Maximum";
+        EXPECT_EQ(HoldOnScale(c.percent, 35), c.held);
+        EXPECT_EQ(IsOnScale(c.percent, 35) != FALSE, c.okTakes);
+    }
+}
+
+// ---- the dialog ----
 
 class PoolSizeTest : public hxtest::MachineTest {
 protected:

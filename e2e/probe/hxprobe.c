@@ -21,6 +21,9 @@
  *   hxprobe drives           every logical drive: root, type, size in bytes, QueryDosDevice name
  *   hxprobe font FACE PT     the text metrics of FACE at PT points and the dialog base units
  *                            it gives (average width of the alphabet, height)
+ *   hxprobe repaint TITLE    invalidates the whole client area of the window titled TITLE, with
+ *                            its background, as an uncovered window is; the window repaints
+ *                            itself when its thread next asks for a message
  */
 #include <windows.h>
 #include <stdio.h>
@@ -253,6 +256,15 @@ static int print_control(const char* title, int id) {
     return 0;
 }
 
+static int repaint(const char* title) {
+    HWND window = FindWindowA(NULL, title);
+    if (!window || !InvalidateRect(window, NULL, TRUE)) {
+        fprintf(stderr, "hxprobe: cannot repaint a window \"%s\"\n", title);
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc >= 3 && !strcmp(argv[1], "reg")) {
         for (int i = 2; i < argc; i++)
@@ -284,9 +296,11 @@ int main(int argc, char** argv) {
         return list_drives();
     if (argc == 4 && !strcmp(argv[1], "font"))
         return font_metrics(argv[2], atoi(argv[3]));
+    if (argc == 3 && !strcmp(argv[1], "repaint"))
+        return repaint(argv[2]);
     fprintf(stderr, "usage: hxprobe reg SUBKEY... | regedit SUBKEY[:VALUE]... | drives | memory | "
                     "control TITLE ID |"
-                    " font FACE POINTS |"
+                    " font FACE POINTS | repaint TITLE |"
                     " dosdevice NAME TARGET\n");
     return 2;
 }

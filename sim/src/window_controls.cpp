@@ -85,8 +85,6 @@ LRESULT EditProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT ControlProc(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETFONT) {
         w.font = reinterpret_cast<HFONT>(wp);
-        if (LOWORD(lp))
-            Invalidate(w, nullptr, true);
         return 0;
     }
     switch (w.kind) {
@@ -117,7 +115,7 @@ void DestroyControl(Window& w) {
         return;
     // Without LVS_SHAREIMAGELISTS the list owns the image lists it was given.
     if (w.list.smallImages)
-        DestroyImageListInternal(w.list.smallImages);
+        ImageList_Destroy(w.list.smallImages);
     w.list.smallImages = nullptr;
 }
 

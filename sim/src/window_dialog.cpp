@@ -49,8 +49,6 @@ static LRESULT DefDlgDefault(Window& w, UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(lp) && IsDescendant(h, reinterpret_cast<HWND>(wp)))
             FocusForDialogNavigation(reinterpret_cast<HWND>(wp));
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_NCDESTROY:
         if (w.font) { // the one sim made from the template
             DeleteObject(w.font);
@@ -145,7 +143,7 @@ bool StillOpen(HWND hDlg) {
     return sim::ui::Dialog(hDlg).IsOpen();
 }
 
-// The modal run: WM_INITDIALOG, the first paint, then the test's script for this template; Esc
+// The modal run: WM_INITDIALOG, the dialog shown, then the test's script for this template; Esc
 // when the script leaves it open. Returns the dialog's result.
 INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
     State& st = S();
@@ -165,24 +163,15 @@ INT_PTR RunDialog(HWND hDlg, int tid, LPARAM initParam) {
         script = std::move(it->second.front());
         it->second.pop_front();
     }
-    if (StillOpen(hDlg)) {
-        Window* d = Find(hDlg);
-        d->style |= WS_VISIBLE;
-        Invalidate(*d, nullptr, true);
-        for (HWND hc : d->children)
-            if (Window* c = Find(hc))
-                Invalidate(*c, nullptr, true);
-        Pump();
-    }
+    if (StillOpen(hDlg))
+        Find(hDlg)->style |= WS_VISIBLE;
     if (StillOpen(hDlg) && script) {
         sim::ui::Dialog driver(hDlg);
         script(driver);
-        Pump();
     }
     if (StillOpen(hDlg)) { // the user presses Esc, in the dialog
         ++st.unscripted;
         Send(hDlg, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(hDlg, IDCANCEL));
-        Pump();
     }
     Window* d = Find(hDlg);
     if (d && !d->ended) {

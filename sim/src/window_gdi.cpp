@@ -1,152 +1,89 @@
-// sim's GDI: device contexts of a window's client area that record what is drawn on it, fonts,
-// stock objects, icons, bitmaps and image lists, and the window painting cycle.
+// sim's GDI: device contexts, fonts, icons and image lists, and the painting cycle. Nothing drawn
+// is kept (how the dialogs look is the end-to-end suite's): what stays is what the program can get
+// wrong here, its handles, their release, and the calls that can fail.
 #include "window_internal.h"
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace sim::win {
 
 namespace {
 
-HGDIOBJ NewObject(const GdiObject& obj) {
+// Stock and shared objects are never counted and never freed.
+HGDIOBJ NewObject(ObjType type, bool stock = false) {
     HGDIOBJ h = NewHandle();
-    S().objects[h] = obj;
+    S().objects[h] = GdiObject{type, stock};
     return h;
 }
 
+template <typename Map, typename Key> auto* Lookup(Map& map, Key key) {
+    auto it = map.find(key);
+    return it == map.end() ? nullptr : &it->second;
+}
 GdiObject* Obj(HGDIOBJ h) {
-    auto& objs = S().objects;
-    auto it = objs.find(h);
-    return it == objs.end() ? nullptr : &it->second;
+    return Lookup(S().objects, h);
 }
-
 Dc* DcOf(HDC h) {
-    auto& dcs = S().dcs;
-    auto it = dcs.find(h);
-    return it == dcs.end() ? nullptr : &it->second;
+    return Lookup(S().dcs, h);
 }
 
-HGDIOBJ Stock(int i) {
+// Sets an attribute of a device context and gives the one it replaces, or `failed`.
+template <typename T> T Swap(HDC hdc, T Dc::*field, T value, T failed) {
+    Dc* dc = DcOf(hdc);
+    if (!dc)
+        return failed;
+    T old = dc->*field;
+    dc->*field = value;
+    return old;
+}
+
+// The font a new device context has selected, shared by all of them.
+HGDIOBJ SystemFontObject() {
     State& st = S();
-    if (auto it = st.stock.find(i); it != st.stock.end())
-        return it->second;
-    GdiObject o;
-    o.stock = true;
-    switch (i) {
-    case WHITE_BRUSH:
-        o.type = ObjType::Brush;
-        break;
-    case BLACK_PEN:
-        o.type = ObjType::Pen;
-        break;
-    case SYSTEM_FONT:
-        o.type = ObjType::Font;
-        o.lf.lfHeight = 16;
-        o.lf.lfWeight = FW_BOLD;
-        std::strcpy(o.lf.lfFaceName, "System");
-        break;
-    default:
-        return nullptr;
-    }
-    HGDIOBJ h = NewObject(o);
-    st.stock[i] = h;
-    return h;
+    if (!st.systemFont)
+        st.systemFont = NewObject(ObjType::Font, true);
+    return st.systemFont;
 }
 
-// Width and height of a bitmap resource: a BITMAPINFOHEADER without the file's header.
-bool DibSize(const std::vector<unsigned char>& dib, int& width, int& height) {
-    if (dib.size() < 12)
-        return false;
-    auto le32 = [&](size_t off) {
-        return static_cast<int32_t>(dib[off] | dib[off + 1] << 8 | dib[off + 2] << 16 |
-                                    static_cast<uint32_t>(dib[off + 3]) << 24);
-    };
-    width = le32(4);
-    height = std::abs(le32(8));
-    return width > 0 && height > 0;
-}
-
-bool Intersects(const RECT& a, const RECT& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-bool Inside(const RECT& r, int x, int y) {
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
-sim::ui::Surface* SurfaceOfDc(Dc& dc) {
-    if (!dc.hwnd)
-        return nullptr;
-    return &S().surfaces[dc.hwnd];
-}
-
-HDC NewDc(HWND hwnd, bool paint) {
-    Dc dc;
-    dc.hwnd = hwnd;
-    dc.paint = paint;
-    dc.font = Stock(SYSTEM_FONT);
-    dc.brush = Stock(WHITE_BRUSH);
-    dc.pen = Stock(BLACK_PEN);
+HDC NewDc(bool paint) {
     HDC h = static_cast<HDC>(NewHandle());
-    S().dcs[h] = dc;
+    S().dcs[h] = Dc{paint, SystemFontObject()};
     return h;
+}
+
+// A device context goes back the way it came: from BeginPaint to EndPaint, from GetDC to ReleaseDC.
+BOOL ForgetDc(HDC hdc, bool paint, const char* misuse) {
+    Dc* dc = DcOf(hdc);
+    if (!dc || dc->paint != paint) {
+        sim::detail::RecordMisuse(misuse);
+        return FALSE;
+    }
+    S().dcs.erase(hdc);
+    return TRUE;
+}
+
+// Sets the last error and gives the call's failure value.
+template <typename T> T Refuse(DWORD error, T value = T()) {
+    sim::detail::SetError(error);
+    return value;
+}
+
+// An injected fault of the call, with its error set.
+bool Faulted(sim::Api api) {
+    DWORD err = 0;
+    if (!sim::detail::ShouldFail(api, "", "", &err))
+        return false;
+    sim::detail::SetError(err);
+    return true;
+}
+
+bool IsGdiObject(HGDIOBJ h, ObjType type) {
+    return Obj(h) && Obj(h)->type == type;
 }
 
 } // namespace
 
-// An opaque fill hides the texts it covers: they are no longer what the user sees.
-void PaintOver(sim::ui::Surface& s, const sim::ui::Fill& fill) {
-    s.texts.erase(
-        std::remove_if(s.texts.begin(), s.texts.end(),
-                       [&](const sim::ui::TextRun& t) { return Inside(fill.rect, t.x, t.y); }),
-        s.texts.end());
-    s.fills.push_back(fill);
-}
-
-void WipeSurface(Window& w, const RECT& area, bool whole) {
-    State& st = S();
-    auto it = st.surfaces.find(w.h);
-    if (it == st.surfaces.end())
-        return;
-    sim::ui::Surface& s = it->second;
-    if (whole) {
-        s = sim::ui::Surface{};
-        return;
-    }
-    // A partial repaint loses whatever it touches; a fill cut in two is not kept in pieces.
-    s.fills.erase(std::remove_if(s.fills.begin(), s.fills.end(),
-                                 [&](const sim::ui::Fill& f) { return Intersects(f.rect, area); }),
-                  s.fills.end());
-    s.texts.erase(std::remove_if(s.texts.begin(), s.texts.end(),
-                                 [&](const sim::ui::TextRun& t) { return Inside(area, t.x, t.y); }),
-                  s.texts.end());
-    s.icons.erase(std::remove_if(s.icons.begin(), s.icons.end(),
-                                 [&](const POINT& p) { return Inside(area, p.x, p.y); }),
-                  s.icons.end());
-}
-
-bool IsGdiObject(HGDIOBJ h, ObjType type) {
-    GdiObject* o = Obj(h);
-    return o && o->type == type;
-}
-
-void DestroyImageListInternal(HIMAGELIST himl) {
-    GdiObject* o = Obj(himl);
-    if (o && o->type == ObjType::ImageList)
-        S().objects.erase(himl);
-}
-
-HFONT CreateDialogFont(const std::string& face, int pointSize) {
-    GdiObject o;
-    o.type = ObjType::Font;
-    o.stock = true; // the dialog manager's own: created and freed with the dialog, never counted
-    o.lf.lfHeight = -MulDivRound(pointSize ? pointSize : 8, 96, 72);
-    o.lf.lfWeight = FW_NORMAL;
-    std::snprintf(o.lf.lfFaceName, LF_FACESIZE, "%s", face.c_str());
-    return static_cast<HFONT>(NewObject(o));
+// The dialog manager's own: created and freed with the dialog, never counted.
+HFONT CreateDialogFont(const std::string&, int) {
+    return static_cast<HFONT>(NewObject(ObjType::Font, true));
 }
 
 } // namespace sim::win
@@ -155,324 +92,128 @@ using namespace sim::win;
 
 extern "C" {
 
-// ---- painting cycle ----
-
-BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
-    Window* w = Find(hWnd);
-    if (!w) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    Invalidate(*w, lpRect, bErase != FALSE);
-    return TRUE;
+// No part of a window is ever invalid: sim sends no WM_PAINT, and a paint that a window asks
+// for itself covers its whole client area, its background left as it is.
+BOOL WINAPI InvalidateRect(HWND hWnd, const RECT*, BOOL) {
+    return Find(hWnd) ? TRUE : Refuse<BOOL>(ERROR_INVALID_WINDOW_HANDLE);
 }
 
 HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
     Window* w = Find(hWnd);
-    if (!w || !lpPaint) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    SIZE cs = ClientSize(*w);
-    RECT area = w->updatePending ? w->updateRect : RECT{0, 0, 0, 0};
-    bool whole = w->updatePending && w->updateWhole;
-    bool erase = w->eraseNeeded;
-    w->updatePending = false;
-    w->updateWhole = false;
-    w->eraseNeeded = false;
-    // The update region is painted over by the window's background first.
-    if (whole || area.right > area.left)
-        WipeSurface(*w, area, whole);
-    HDC hdc = NewDc(hWnd, true);
-    std::memset(lpPaint, 0, sizeof *lpPaint);
-    lpPaint->hdc = hdc;
-    lpPaint->rcPaint = whole ? RECT{0, 0, cs.cx, cs.cy} : area;
-    lpPaint->fErase = FALSE;
-    if (erase && !w->iconic) {
-        // Handled (nonzero) means the background was erased.
-        lpPaint->fErase = Send(hWnd, WM_ERASEBKGND, (WPARAM)hdc, 0) ? FALSE : TRUE;
-    }
-    return hdc;
+    if (!w || !lpPaint)
+        return Refuse<HDC>(ERROR_INVALID_WINDOW_HANDLE);
+    const SIZE cs = ClientSize(*w);
+    *lpPaint = PAINTSTRUCT{};
+    lpPaint->hdc = NewDc(true);
+    lpPaint->rcPaint = RECT{0, 0, cs.cx, cs.cy};
+    return lpPaint->hdc;
 }
 
-BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
-    (void)hWnd;
-    if (!lpPaint)
-        return FALSE;
-    auto& dcs = S().dcs;
-    auto it = dcs.find(lpPaint->hdc);
-    if (it == dcs.end() || !it->second.paint) {
-        sim::detail::RecordMisuse("EndPaint of a device context that BeginPaint did not give");
-        return FALSE;
-    }
-    dcs.erase(it);
-    return TRUE;
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
+    const char* misuse = "EndPaint of a device context that BeginPaint did not give";
+    return lpPaint ? ForgetDc(lpPaint->hdc, true, misuse) : FALSE;
 }
 
 HDC WINAPI GetDC(HWND hWnd) {
-    DWORD err = 0;
-    if (hWnd && !Find(hWnd)) {
-        sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if (sim::detail::ShouldFail(sim::Api::GetDC, "", "", &err)) {
-        sim::detail::SetError(err);
-        return nullptr;
-    }
-    return NewDc(hWnd, false);
+    if (hWnd && !Find(hWnd))
+        return Refuse<HDC>(ERROR_INVALID_WINDOW_HANDLE);
+    return Faulted(sim::Api::GetDC) ? nullptr : NewDc(false);
 }
 
-int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
-    (void)hWnd;
-    auto& dcs = S().dcs;
-    auto it = dcs.find(hDC);
-    if (it == dcs.end() || it->second.paint) {
-        sim::detail::RecordMisuse("ReleaseDC of a device context that GetDC did not give");
-        return 0;
-    }
-    dcs.erase(it);
-    return 1;
+int WINAPI ReleaseDC(HWND, HDC hDC) {
+    return ForgetDc(hDC, false, "ReleaseDC of a device context that GetDC did not give");
 }
-
-// ---- objects ----
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
-    DWORD err = 0;
-    if (!lplf) {
-        sim::detail::SetError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    if (sim::detail::ShouldFail(sim::Api::CreateFontIndirect, "", "", &err)) {
-        sim::detail::SetError(err);
-        return nullptr;
-    }
-    GdiObject o;
-    o.type = ObjType::Font;
-    o.lf = *lplf;
-    return static_cast<HFONT>(NewObject(o));
+    if (!lplf)
+        return Refuse<HFONT>(ERROR_INVALID_PARAMETER);
+    return Faulted(sim::Api::CreateFontIndirect) ? nullptr
+                                                 : static_cast<HFONT>(NewObject(ObjType::Font));
 }
 
+// Fonts only: bitmaps go into memory device contexts, image lists and icons never.
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
-    Dc* dc = DcOf(hdc);
     GdiObject* o = Obj(h);
-    if (!dc || !o) {
-        sim::detail::SetError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    HGDIOBJ old = nullptr;
-    switch (o->type) {
-    case ObjType::Font:
-        old = dc->font;
-        dc->font = h;
-        break;
-    case ObjType::Brush:
-        old = dc->brush;
-        dc->brush = h;
-        break;
-    case ObjType::Pen:
-        old = dc->pen;
-        dc->pen = h;
-        break;
-    default:
-        // Bitmaps go into memory device contexts only; image lists and icons never.
-        sim::detail::SetError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return old;
+    if (!DcOf(hdc) || !o)
+        return Refuse<HGDIOBJ>(ERROR_INVALID_HANDLE);
+    if (o->type != ObjType::Font)
+        return Refuse<HGDIOBJ>(ERROR_INVALID_PARAMETER);
+    return Swap(hdc, &Dc::font, h, HGDIOBJ());
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
     GdiObject* o = Obj(ho);
-    if (!o || o->type == ObjType::ImageList || o->type == ObjType::Icon) {
-        sim::detail::SetError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (o->stock)
-        return TRUE;
-    S().objects.erase(ho);
+    if (!o || o->type != ObjType::Font)
+        return Refuse<BOOL>(ERROR_INVALID_HANDLE);
+    if (!o->stock)
+        S().objects.erase(ho);
     return TRUE;
 }
 
-// ---- attributes ----
-
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-    Dc* dc = DcOf(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->bk;
-    dc->bk = color;
-    return old;
+    return Swap(hdc, &Dc::bk, color, COLORREF(CLR_INVALID));
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
-    Dc* dc = DcOf(hdc);
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
-        return 0;
-    int old = dc->bkMode;
-    dc->bkMode = mode;
-    return old;
+    return mode == TRANSPARENT || mode == OPAQUE ? Swap(hdc, &Dc::bkMode, mode, 0) : 0;
 }
 
-// ---- drawing ----
+// ---- drawing: checked, not kept ----
 
-BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString,
-                        UINT c, const INT* lpDx) {
-    (void)lpDx;
-    Dc* dc = DcOf(hdc);
-    if (!dc) {
-        sim::detail::SetError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    sim::ui::Surface* s = SurfaceOfDc(*dc);
-    if (s && (options & ETO_OPAQUE) && lprect)
-        PaintOver(*s, sim::ui::Fill{*lprect, dc->bk});
-    if (s && lpString && c > 0)
-        s->texts.push_back(sim::ui::TextRun{x, y, std::string(lpString, c),
-                                            static_cast<HFONT>(dc->font), dc->bkMode, dc->text});
-    return TRUE;
+BOOL WINAPI ExtTextOutA(HDC hdc, int, int, UINT, const RECT*, LPCSTR, UINT, const INT*) {
+    return DcOf(hdc) ? TRUE : Refuse<BOOL>(ERROR_INVALID_HANDLE);
 }
 
-BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
-    Dc* dc = DcOf(hdc);
-    if (!dc || c < 0 || (c > 0 && !lpString)) {
-        sim::detail::SetError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (sim::ui::Surface* s = SurfaceOfDc(*dc); s && c > 0)
-        s->texts.push_back(sim::ui::TextRun{x, y, std::string(lpString, c),
-                                            static_cast<HFONT>(dc->font), dc->bkMode, dc->text});
-    return TRUE;
+BOOL WINAPI TextOutA(HDC hdc, int, int, LPCSTR lpString, int c) {
+    const bool good = DcOf(hdc) && c >= 0 && (c == 0 || lpString);
+    return good ? TRUE : Refuse<BOOL>(ERROR_INVALID_PARAMETER);
 }
 
+// A fixed metric for every font: 6 pixels a character, 13 high.
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
-    Dc* dc = DcOf(hdc);
-    if (!dc || !psizl || c < 0 || (c > 0 && !lpString)) {
-        sim::detail::SetError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    int height = 13;
-    if (GdiObject* f = Obj(dc->font);
-        f && f->type == ObjType::Font && !f->stock && f->lf.lfHeight != 0)
-        height = std::abs(static_cast<int>(f->lf.lfHeight));
-    psizl->cx = sim::ui::TextWidth(lpString, c);
-    psizl->cy = height;
+    if (!DcOf(hdc) || !psizl || c < 0 || (c > 0 && !lpString))
+        return Refuse<BOOL>(ERROR_INVALID_PARAMETER);
+    *psizl = SIZE{6 * c, 13};
     return TRUE;
 }
-
-// ---- icons ----
 
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
-    int id = sim::res::IdOf(lpIconName);
+    const int id = sim::res::IdOf(lpIconName);
     State& st = S();
-    if (!hInstance) {
-        // The system's icons.
-        if (id < 32512 || id > 32518) {
-            sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
-            return nullptr;
-        }
-    } else if (id < 0 || !sim::res::FindData(sim::res::kGroupIcon, id)) {
-        sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    int key = hInstance ? id : -id;
+    // The executable's own icons, or the system's.
+    const bool known = hInstance ? id >= 0 && sim::res::FindData(sim::res::kGroupIcon, id)
+                                 : id >= 32512 && id <= 32518;
+    if (!known)
+        return Refuse<HICON>(ERROR_RESOURCE_NAME_NOT_FOUND);
+    const int key = hInstance ? id : -id;
     if (auto it = st.icons.find(key); it != st.icons.end())
         return it->second;
     // Icons from LoadIcon are shared: the same handle each time, never destroyed by the program.
-    GdiObject o;
-    o.type = ObjType::Icon;
-    o.stock = true;
-    HICON h = static_cast<HICON>(NewObject(o));
-    st.icons[key] = h;
-    return h;
+    return st.icons[key] = static_cast<HICON>(NewObject(ObjType::Icon, true));
 }
 
-BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon) {
-    Dc* dc = DcOf(hDC);
-    GdiObject* o = Obj(hIcon);
-    if (!dc || !o || o->type != ObjType::Icon) {
-        sim::detail::SetError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (sim::ui::Surface* s = SurfaceOfDc(*dc))
-        s->icons.push_back(POINT{X, Y});
-    return TRUE;
+BOOL WINAPI DrawIcon(HDC hDC, int, int, HICON hIcon) {
+    const bool good = DcOf(hDC) && IsGdiObject(hIcon, ObjType::Icon);
+    return good ? TRUE : Refuse<BOOL>(ERROR_INVALID_HANDLE);
 }
-
-// ---- common controls ----
 
 void WINAPI InitCommonControls(void) {
     S().commonControls = true;
 }
 
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl) {
-    if (!IsGdiObject(himl, ObjType::ImageList))
-        return FALSE;
-    S().objects.erase(himl);
-    return TRUE;
+    return IsGdiObject(himl, ObjType::ImageList) && S().objects.erase(himl);
 }
 
-HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int cGrow,
-                                       COLORREF crMask, UINT uType, UINT uFlags) {
-    (void)hi;
-    (void)cGrow;
+// Only the executable's own bitmaps: the program loads no file.
+HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE, LPCSTR lpbmp, int, int, COLORREF, UINT uType,
+                                       UINT uFlags) {
     if (uType != IMAGE_BITMAP)
         return nullptr;
-    int width = 0, height = 0;
-    // Only the executable's own bitmaps: the program loads no file.
     const int id = (uFlags & LR_LOADFROMFILE) ? -1 : sim::res::IdOf(lpbmp);
-    const auto* dib = id < 0 ? nullptr : sim::res::FindData(sim::res::kBitmap, id);
-    if (!dib || !DibSize(*dib, width, height)) {
-        sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return nullptr;
-    }
-    if (cx <= 0)
-        cx = height; // square images when no width is given
-    GdiObject o;
-    o.type = ObjType::ImageList;
-    o.cx = cx;
-    o.cy = height;
-    o.flags = crMask == CLR_NONE ? 0 : ILC_MASK;
-    o.count = width / cx;
-    return static_cast<HIMAGELIST>(NewObject(o));
+    if (id < 0 || !sim::res::FindData(sim::res::kBitmap, id))
+        return Refuse<HIMAGELIST>(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return static_cast<HIMAGELIST>(NewObject(ObjType::ImageList));
 }
 
 } // extern "C"
-
-namespace sim::ui {
-
-const Surface& SurfaceOf(HWND hwnd) {
-    static const Surface empty;
-    auto& s = S().surfaces;
-    auto it = s.find(hwnd);
-    return it == s.end() ? empty : it->second;
-}
-
-std::size_t OutstandingDCs() {
-    return S().dcs.size();
-}
-
-HFONT SystemFont() {
-    return static_cast<HFONT>(Stock(SYSTEM_FONT));
-}
-
-int ImageCount(HIMAGELIST himl) {
-    GdiObject* o = Obj(himl);
-    return o && o->type == ObjType::ImageList ? o->count : 0;
-}
-
-std::size_t OutstandingGdiObjects() {
-    std::size_t n = 0;
-    for (const auto& [h, o] : S().objects)
-        if (!o.stock)
-            ++n;
-    return n;
-}
-
-} // namespace sim::ui
-
-int sim::ui::TextWidth(const char* text, int length) {
-    int width = 0;
-    for (int i = 0; i < length; ++i)
-        width += text[i] == ' ' ? kBlankWidth : kCharWidth;
-    return width;
-}

@@ -63,7 +63,6 @@ struct Window {
     RECT rect{};                // window rect: parent-client coordinates for a child, else screen
     std::vector<HWND> children; // creation (= template = z) order
     bool destroyed = false;
-    bool iconic = false;
     HFONT font = nullptr;
 
     // dialog
@@ -74,36 +73,23 @@ struct Window {
     bool ended = false;
     INT_PTR result = 0;
 
-    // painting
-    bool updatePending = false;
-    bool updateWhole = false;
-    bool eraseNeeded = false;
-    RECT updateRect{};
-
     // controls
     ListData list;
     UpDownData ud;
     EditData edit;
 };
 
-enum class ObjType { Font, Brush, Pen, ImageList, Icon };
+enum class ObjType { Font, ImageList, Icon };
 struct GdiObject {
     ObjType type = ObjType::Font;
     bool stock = false; // stock and shared objects: never counted, never freed
-    LOGFONTA lf{};
-    int cx = 0, cy = 0, count = 0; // image lists
-    UINT flags = 0;
 };
 
 struct Dc {
-    HWND hwnd = nullptr; // nullptr: the screen
-    bool paint = false;  // from BeginPaint
-    COLORREF bk = 0xFFFFFF;
-    COLORREF text = 0;
-    int bkMode = OPAQUE;
+    bool paint = false; // from BeginPaint
     HGDIOBJ font = nullptr;
-    HGDIOBJ brush = nullptr;
-    HGDIOBJ pen = nullptr;
+    COLORREF bk = 0xFFFFFF;
+    int bkMode = OPAQUE;
 };
 
 struct Timer {
@@ -122,9 +108,8 @@ struct State {
     std::map<int, std::deque<sim::ui::Script>> scripts;
     std::size_t unscripted = 0;
     std::vector<int> dialogsRun;
-    std::map<HWND, sim::ui::Surface> surfaces;
     std::map<HGDIOBJ, GdiObject> objects;
-    std::map<int, HGDIOBJ> stock;
+    HGDIOBJ systemFont = nullptr;
     std::map<int, HICON> icons;
     std::map<HDC, Dc> dcs;
     std::vector<sim::ui::HelpCall> help;
@@ -147,15 +132,11 @@ Window* FindOrFail(HWND h);
 SIZE ClientSize(const Window& w);
 bool ReallyVisible(HWND h); // visible along with all its ancestors
 
-// Message delivery: SendMessageA without the handle check, and the modal loop's pump (the
-// pending paints; what Windows posts, sim sends) which stops once the innermost modal dialog
-// has ended.
+// Message delivery: SendMessageA without the handle check.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
-void Pump();
 void SetFocusTo(HWND h);               // a dialog passes it on to its first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
-void Invalidate(Window& w, const RECT* rect, bool erase);
 // The default processing of a window message, for the messages sim sends or delivers.
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 bool IsDescendant(HWND ancestor, HWND h); // h is one of ancestor's controls
@@ -176,10 +157,7 @@ void ListClick(Window& w, int row); // a row, or below the rows when out of rang
 void ListKeyDown(Window& w, int vk);
 void SpinArrow(Window& w, int delta);
 
-// Painting and GDI (window_gdi.cpp).
-void WipeSurface(Window& w, const RECT& area, bool whole);
-bool IsGdiObject(HGDIOBJ h, ObjType type);
-void DestroyImageListInternal(HIMAGELIST himl);
+// GDI (window_gdi.cpp).
 HFONT CreateDialogFont(const std::string& face, int pointSize);
 
 // Shared helpers.

@@ -70,8 +70,6 @@ Window* FindOrFail(HWND h) {
 }
 
 SIZE ClientSize(const Window& w) {
-    if (w.iconic)
-        return SIZE{0, 0};
     RECT in = Insets(w);
     LONG cx = (w.rect.right - w.rect.left) - in.left - in.right;
     LONG cy = (w.rect.bottom - w.rect.top) - in.top - in.bottom;
@@ -88,23 +86,6 @@ bool ReallyVisible(HWND h) {
         w = Find(w->parent);
     }
     return false;
-}
-
-void Invalidate(Window& w, const RECT* rect, bool erase) {
-    SIZE cs = ClientSize(w);
-    RECT r = rect ? *rect : RECT{0, 0, cs.cx, cs.cy};
-    if (!rect)
-        w.updateWhole = true;
-    if (w.updatePending) {
-        w.updateRect.left = std::min(w.updateRect.left, r.left);
-        w.updateRect.top = std::min(w.updateRect.top, r.top);
-        w.updateRect.right = std::max(w.updateRect.right, r.right);
-        w.updateRect.bottom = std::max(w.updateRect.bottom, r.bottom);
-    } else {
-        w.updateRect = r;
-    }
-    w.updatePending = true;
-    w.eraseNeeded = w.eraseNeeded || erase;
 }
 
 } // namespace sim::win
@@ -191,10 +172,6 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     // A disabled window cannot keep the keyboard focus.
     if (!bEnable && (S().focus == hWnd || IsDescendant(hWnd, S().focus)))
         SetFocusTo(nullptr);
-    // A control redraws itself greyed or not; a dialog's client area is left as it is (what
-    // the program drew there survives a nested modal dialog).
-    if (w->style & WS_CHILD)
-        Invalidate(*w, nullptr, true);
     return wasDisabled;
 }
 
@@ -208,37 +185,13 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     case SW_HIDE:
         if (wasVisible) {
             w->style &= ~WS_VISIBLE;
-            // What was under a hidden child is uncovered: the parent repaints that part.
-            if (!top) {
-                if (Window* p = Find(w->parent))
-                    Invalidate(*p, &w->rect, true);
-            }
             HWND f = S().focus;
             if (f == hWnd || IsDescendant(hWnd, f))
                 SetFocusTo(top ? nullptr : w->parent);
         }
         break;
-    case SW_MINIMIZE:
-        // Only the state: where a minimised window goes and how it looks is left to Windows.
+    default: // SW_SHOW, SW_RESTORE: nothing here minimises, that is the user's and Windows' own
         w->style |= WS_VISIBLE;
-        if (top && !w->iconic) {
-            w->iconic = true;
-            w->style |= WS_MINIMIZE;
-            Invalidate(*w, nullptr, true);
-        }
-        break;
-    default: // SW_SHOW, SW_RESTORE
-        w->style |= WS_VISIBLE;
-        if (w->iconic && nCmdShow == SW_RESTORE) {
-            w->iconic = false;
-            w->style &= ~WS_MINIMIZE;
-        }
-        if (!wasVisible || nCmdShow == SW_RESTORE) {
-            Invalidate(*w, nullptr, true);
-            for (HWND c : w->children)
-                if (Window* cw = Find(c))
-                    Invalidate(*cw, nullptr, true);
-        }
         break;
     }
     return wasVisible;
@@ -250,7 +203,7 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
 
 BOOL WINAPI IsIconic(HWND hWnd) {
     Window* w = Find(hWnd);
-    return w && w->iconic ? TRUE : FALSE;
+    return w && (w->style & WS_MINIMIZE) ? TRUE : FALSE;
 }
 
 // ---- focus and relations ----

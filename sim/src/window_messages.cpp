@@ -1,5 +1,5 @@
-// Message delivery: sending, the modal loop's pump, focus changes and the default processing of
-// the messages sim sends.
+// Message delivery: sending, focus changes and the default processing of the messages sim sends.
+// No WM_PAINT is ever due: how windows look is left to Windows itself.
 #include "window_internal.h"
 
 namespace sim::win {
@@ -21,47 +21,6 @@ LRESULT Notify(HWND from, UINT code, NMHDR* hdr) {
     hdr->idFrom = static_cast<UINT_PTR>(w->id);
     hdr->code = code;
     return w->parent ? Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->id), (LPARAM)hdr) : 0;
-}
-
-namespace {
-
-bool InnermostEnded() {
-    State& st = S();
-    if (st.modal.empty())
-        return false;
-    Window* w = Find(st.modal.back());
-    return !w || w->ended;
-}
-
-bool PaintOne() {
-    State& st = S();
-    for (auto& [h, wp] : st.windows) {
-        Window& w = *wp;
-        if (w.destroyed || !w.updatePending || !ReallyVisible(h))
-            continue;
-        Send(h, WM_PAINT, 0, 0);
-        // A WM_PAINT handler that does not validate (no BeginPaint) would be sent WM_PAINT
-        // forever; validate it here instead of looping.
-        if (Window* again = Find(h)) {
-            again->updatePending = false;
-            again->updateWhole = false;
-            again->eraseNeeded = false;
-        }
-        return true;
-    }
-    return false;
-}
-
-} // namespace
-
-void Pump() {
-    for (;;) {
-        if (InnermostEnded())
-            return;
-        if (PaintOne())
-            continue;
-        return;
-    }
 }
 
 // No WM_SETFOCUS or WM_KILLFOCUS: neither the program nor sim's controls act on them. A dialog
@@ -90,19 +49,8 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     switch (msg) {
     case WM_SYSCOMMAND:
-        switch (wp & 0xFFF0) {
-        case SC_CLOSE:
+        if ((wp & 0xFFF0) == SC_CLOSE)
             Send(h, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            ShowWindow(h, SW_MINIMIZE);
-            break;
-        case SC_RESTORE:
-            ShowWindow(h, SW_RESTORE);
-            break;
-        default:
-            break;
-        }
         return 0;
     case WM_KEYF1: {
         HELPINFO hi{};
@@ -120,15 +68,6 @@ LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             Send(up, WM_HELP, wp, lp);
         return TRUE;
     }
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(h, &ps);
-        EndPaint(h, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-    case WM_ICONERASEBKGND:
-        return 1;
     default: // WM_SETICON among them: a window's icons are left to Windows, nothing reads them
         return 0;
     }

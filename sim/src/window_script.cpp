@@ -50,13 +50,11 @@ void Dialog::Click(int id) {
     // A mouse click gives a button the focus before the parent hears of the click.
     SetFocusTo(w->h);
     Send(w->parent, WM_COMMAND, MAKEWPARAM(w->id, BN_CLICKED), (LPARAM)w->h);
-    Pump();
 }
 
 void Dialog::ClickListRow(int id, int row) {
     if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
         ListClick(*w, row);
-        Pump();
     }
 }
 
@@ -69,14 +67,12 @@ void Dialog::ListKeyDown(int id, int vk) {
     if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
         SetFocusTo(w->h);
         sim::win::ListKeyDown(*w, vk);
-        Pump();
     }
 }
 
 void Dialog::SpinArrow(int id, int delta) {
     if (Window* w = Usable(m_hwnd, id, Kind::UpDown)) {
         sim::win::SpinArrow(*w, delta);
-        Pump();
     }
 }
 
@@ -87,7 +83,6 @@ void Dialog::SetText(int id, const std::string& text) {
             FocusForDialogNavigation(w->h);
         w->text = text;
         w->edit.selStart = w->edit.selEnd = static_cast<int>(text.size());
-        Pump();
     }
 }
 
@@ -101,7 +96,6 @@ void Dialog::Enter() {
     Window* b = Find(btn);
     if (!b || !(b->style & WS_DISABLED))
         Send(m_hwnd, WM_COMMAND, MAKEWPARAM(b ? b->id : IDOK, BN_CLICKED), (LPARAM)btn);
-    Pump();
 }
 
 // Esc is IDCANCEL, even with the Cancel button disabled.
@@ -109,7 +103,6 @@ void Dialog::Esc() {
     if (!Live(m_hwnd) || !KeyTarget(m_hwnd))
         return;
     Send(m_hwnd, WM_COMMAND, IDCANCEL, (LPARAM)GetDlgItem(m_hwnd, IDCANCEL));
-    Pump();
 }
 
 // The key goes to the focus window (the dialog with the focus nowhere); the system adds WM_KEYF1
@@ -124,37 +117,12 @@ void Dialog::F1(bool shift, bool ctrl, bool alt) {
     HWND target = KeyTarget(m_hwnd);
     Send(target ? target : m_hwnd, WM_KEYF1, 0, 0);
     st.keyShift = st.keyCtrl = false;
-    Pump();
 }
 
 void Dialog::CloseBox() {
     if (!Live(m_hwnd))
         return;
     Send(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump();
-}
-
-void Dialog::Minimise() {
-    if (!Live(m_hwnd))
-        return;
-    RECT r{};
-    GetWindowRect(m_hwnd, &r);
-    Send(m_hwnd, WM_SYSCOMMAND, SC_MINIMIZE, MAKELPARAM(r.right - 50, r.top + 10));
-    Pump();
-}
-
-void Dialog::Restore() {
-    if (!Live(m_hwnd))
-        return;
-    Send(m_hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    Pump();
-}
-
-void Dialog::Repaint() {
-    if (!Live(m_hwnd))
-        return;
-    InvalidateRect(m_hwnd, nullptr, TRUE);
-    Pump();
 }
 
 // ---- what the user sees ----

@@ -1,6 +1,8 @@
 // The test API of the window system: scripts for dialogs and boxes, and what the tests observe.
 #include "window_internal.h"
 
+#include <algorithm>
+
 using namespace sim::win;
 
 namespace {
@@ -38,6 +40,14 @@ const std::vector<HelpCall>& HelpCalls() {
 }
 const std::vector<int>& DialogsRun() {
     return S().dialogsRun;
+}
+
+std::size_t OutstandingDCs() {
+    return S().dcs.size();
+}
+std::size_t OutstandingGdiObjects() {
+    const auto& objs = S().objects;
+    return std::count_if(objs.begin(), objs.end(), [](const auto& o) { return !o.second.stock; });
 }
 
 void SetWorkArea(const RECT& area) {

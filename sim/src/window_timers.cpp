@@ -54,7 +54,6 @@ void AdvanceClock(DWORD milliseconds) {
     State& st = S();
     uint64_t target = st.now + milliseconds;
     for (;;) {
-        Pump();
         // Timers go with their dialog, so every one here has a live window.
         auto next = std::min_element(st.timers.begin(), st.timers.end(),
                                      [](const Timer& a, const Timer& b) { return a.due < b.due; });
@@ -65,7 +64,6 @@ void AdvanceClock(DWORD milliseconds) {
         Send(next->hwnd, WM_TIMER, next->id, 0);
     }
     st.now = target;
-    Pump();
 }
 
 std::size_t LiveTimerCount() {

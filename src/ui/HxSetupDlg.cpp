@@ -10,13 +10,12 @@
 #include "platform/DataExchange.h"
 #include "ui/BoxReport.h"
 #include "res/resource.h"
+#include "ui/MainDialogView.h"
 #include "ui/PoolSizeDlg.h"
 
 namespace {
 const UINT_PTR kStartTimerId = 1;
 const UINT kStartTimerDelay = 200; // milliseconds
-const int kImageMemoryChip = 2;
-const int kImageHardDisk = 3;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CHxSetupDlg, CDialog)
@@ -89,11 +88,9 @@ void CHxSetupDlg::ShowMemoryFigures() {
 void CHxSetupDlg::FillDriveList() {
     int nRow = 0;
     for (const DriveEntry* p = m_pDrives; p != nullptr; p = p->pNext, ++nRow) {
-        // Only the low 32 bits of the kilobyte figure are shown.
-        int nKilobytes = static_cast<int>(static_cast<DWORD>(p->llSize / 1024));
-        char szRow[64];
-        wsprintfA(szRow, " %s        %11d               ...", p->szDriveName, nKilobytes);
-        m_driveList.InsertItem(nRow, szRow, p->bHardDisk ? kImageHardDisk : kImageMemoryChip);
+        DriveRow row;
+        MakeDriveRow(*p, row);
+        m_driveList.InsertItem(nRow, row.szText, row.nImage);
     }
 }
 
@@ -112,19 +109,18 @@ void CHxSetupDlg::OnClickDriveList(NMHDR*, LRESULT* pResult) {
 
     // The pick is the row with the focus, which the click has just moved there; a click below
     // the rows leaves the focus where it was.
+    int nFocused = -1;
     int nCount = m_driveList.GetItemCount();
-    for (int nRow = 0; nRow < nCount; ++nRow) {
-        if ((m_driveList.GetItemState(nRow, LVIS_FOCUSED) & LVIS_FOCUSED) == 0)
-            continue;
+    for (int nRow = 0; nRow < nCount && nFocused < 0; ++nRow) {
+        if ((m_driveList.GetItemState(nRow, LVIS_FOCUSED) & LVIS_FOCUSED) != 0)
+            nFocused = nRow;
+    }
+    if (nFocused >= 0) {
         properties.EnableWindow(TRUE);
         select.ShowWindow(SW_SHOW);
-        DriveEntry* pEntry = m_pDrives;
-        for (int i = 0; i < nRow && pEntry != nullptr; ++i)
-            pEntry = pEntry->pNext;
-        m_pSelected = pEntry;
-        if (pEntry != nullptr)
-            DrawDriveProperties(pEntry);
-        break;
+        m_pSelected = EntryAtRow(m_pDrives, nFocused);
+        if (m_pSelected != nullptr)
+            DrawDriveProperties(m_pSelected);
     }
     *pResult = 0;
 }
@@ -136,8 +132,8 @@ void CHxSetupDlg::OnSelectConfigure() {
     g_pDriverConfig->ConfigureDrive(*pEntry);
 
     char szLine1[64];
-    wsprintfA(szLine1, "Drive %s configured", pEntry->szDriveName);
-    DrawStatus(szLine1, "Click on \"OK\" to confirm");
+    FormatConfiguredLine(*pEntry, szLine1);
+    DrawStatus(szLine1, ConfirmLine());
 }
 
 void CHxSetupDlg::OnExtendPool() {
@@ -157,11 +153,8 @@ void CHxSetupDlg::OnExtendPool() {
     FillDriveList();
 
     char szLine1[64];
-    wsprintfA(szLine1, "Non-Paged Pool reset to %dMB", m_dwUsableMemory / kDisplayMegabyte);
-    const char* pszLine2 = "Device choice list updated";
-    if (g_pDriverConfig->FitRamDiskToBudget(m_dwUsableMemory))
-        pszLine2 = "Ram Disk auto resized";
-    DrawStatus(szLine1, pszLine2);
+    FormatPoolResetLine(m_dwUsableMemory, szLine1);
+    DrawStatus(szLine1, PoolResetSecondLine(g_pDriverConfig->FitRamDiskToBudget(m_dwUsableMemory)));
 }
 
 void CHxSetupDlg::OnSysCommand(UINT nID, LPARAM lParam) {

@@ -1,6 +1,6 @@
 // Where the main dialog paints its two information panels, in client pixels (they do not follow
-// the dialog font), and their fill colours. The tests and the end-to-end scripts read the panels
-// from here too (scripts/walk.sh takes the numbers out of this file): keep each on one line.
+// the dialog font), and their fill colours. The end-to-end scripts find the panels from here too
+// (scripts/walk.sh takes the numbers out of this file): keep each on one line.
 #pragma once
 
 #include <windows.h>

@@ -6,6 +6,7 @@
 #include "config/DriverConfig.h"
 #include "platform/DataExchange.h"
 #include "res/resource.h"
+#include "ui/PoolSizeRules.h"
 
 BEGIN_MESSAGE_MAP(CPoolSizeDlg, CDialog)
 ON_BN_CLICKED(IDC_POOL_MAXIMUM, CPoolSizeDlg::OnMaximum)
@@ -42,7 +43,7 @@ BOOL CPoolSizeDlg::OnInitDialog() {
     m_spin.SetAccel(1, &accel);
     m_spin.SetRange(m_nMinPercent, kMaxPoolPercent);
     m_spin.SetPos(m_nPercent);
-    EnableButtons(m_nMinPercent != m_nPercent, m_nPercent != kMaxPoolPercent);
+    EnableButtons(ButtonsForPercent(m_nPercent, m_nMinPercent));
 
     CWnd box = GetDlgItem(IDC_POOL_PERCENT);
     box.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_font)), TRUE);
@@ -52,9 +53,9 @@ BOOL CPoolSizeDlg::OnInitDialog() {
     return FALSE; // the focus is set
 }
 
-void CPoolSizeDlg::EnableButtons(BOOL bDefault, BOOL bMaximum) {
-    EnableButton(IDC_POOL_DEFAULT, bDefault);
-    EnableButton(IDC_POOL_MAXIMUM, bMaximum);
+void CPoolSizeDlg::EnableButtons(PoolButtons buttons) {
+    EnableButton(IDC_POOL_DEFAULT, buttons.bDefault);
+    EnableButton(IDC_POOL_MAXIMUM, buttons.bMaximum);
 }
 
 void CPoolSizeDlg::EnableButton(int nID, BOOL bEnable) {
@@ -69,26 +70,21 @@ void CPoolSizeDlg::EnableButton(int nID, BOOL bEnable) {
 void CPoolSizeDlg::OnMaximum() {
     m_nPercent = kMaxPoolPercent;
     m_spin.SetPos(kMaxPoolPercent);
-    EnableButtons(TRUE, FALSE);
+    EnableButtons(ButtonsForPercent(kMaxPoolPercent, m_nMinPercent));
 }
 
 void CPoolSizeDlg::OnDefault() {
     m_nPercent = m_nMinPercent;
     m_dwPoolSize = 0;
     m_spin.SetPos(m_nMinPercent);
-    EnableButtons(FALSE, TRUE);
+    EnableButtons(ButtonsForPercent(m_nMinPercent, m_nMinPercent));
 }
 
 void CPoolSizeDlg::OnDeltaPosSpin(NMHDR* pNMHDR, LRESULT* pResult) {
     const NMUPDOWN* pUpDown = reinterpret_cast<const NMUPDOWN*>(pNMHDR);
-    int v = pUpDown->iPos + pUpDown->iDelta;
-    m_nPercent = v;
-    // The buttons follow the proposed position, before it is brought back onto the scale.
-    EnableButtons(m_nMinPercent < v, v < kMaxPoolPercent);
-    if (m_nPercent < m_nMinPercent)
-        m_nPercent = m_nMinPercent;
-    if (m_nPercent > kMaxPoolPercent)
-        m_nPercent = kMaxPoolPercent;
+    int nProposed = pUpDown->iPos + pUpDown->iDelta;
+    EnableButtons(ButtonsForProposal(nProposed, m_nMinPercent));
+    m_nPercent = HoldOnScale(nProposed, m_nMinPercent);
     *pResult = 0;
 }
 
@@ -98,7 +94,7 @@ void CPoolSizeDlg::OnOK() {
     if (!UpdateData(TRUE))
         return;
 
-    if (m_nPercent < m_nMinPercent || m_nPercent > kMaxPoolPercent) {
+    if (!IsOnScale(m_nPercent, m_nMinPercent)) {
         char szText[96];
         wsprintfA(szText, "NonPaged Pool allocation must be within the range %d%% and 75%%",
                   m_nMinPercent);

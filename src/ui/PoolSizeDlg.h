@@ -7,6 +7,7 @@
 #include "platform/CDialog.h"
 #include "platform/CFont.h"
 #include "platform/CSpinButtonCtrl.h"
+#include "ui/PoolSizeRules.h"
 
 class CPoolSizeDlg : public CDialog {
 public:
@@ -33,6 +34,6 @@ protected:
     void OnOK() override;
 
 private:
-    void EnableButtons(BOOL bDefault, BOOL bMaximum);
+    void EnableButtons(PoolButtons buttons);
     void EnableButton(int nID, BOOL bEnable);
 };

@@ -1,5 +1,5 @@
 // Test-facing API of sim's window system: a scripted user for each dialog template, a simulated
-// clock for window timers, and a recording drawing surface.
+// clock for window timers, and the accounting of device contexts and GDI objects.
 #pragma once
 
 #include <sim/machine.h>
@@ -44,9 +44,6 @@ public:
     void Esc();   // IDCANCEL; nothing while no window has the focus
     void F1(bool shift = false, bool ctrl = false, bool alt = false);
     void CloseBox(); // the caption's close box (WM_SYSCOMMAND SC_CLOSE)
-    void Minimise();
-    void Restore();
-    void Repaint(); // InvalidateRect of the whole client area + paint
 
     // ---- what the user sees ----
     std::string Text(int id) const; // window text (0 = the dialog's caption)
@@ -82,40 +79,11 @@ std::size_t LiveTimerCount();
 using BoxAnswer = std::function<int(const sim::MessageBoxCall& box)>;
 void OnMessageBox(BoxAnswer answer);
 
-// ---- the drawing surface of a window's client area ----
-struct Fill {
-    RECT rect;
-    COLORREF colour;
-};
-struct TextRun {
-    int x, y;
-    std::string text;
-    HFONT font; // selected when drawn
-    int bkMode; // TRANSPARENT or OPAQUE
-    COLORREF textColour;
-};
-struct Surface {
-    std::vector<Fill> fills;
-    std::vector<TextRun> texts;
-    std::vector<POINT> icons; // DrawIcon positions
-};
-// What has been drawn on the window's client area since its last repaint.
-const Surface& SurfaceOf(HWND hwnd);
-// Text metric used by GetTextExtentPoint32A, for every font: a blank is kBlankWidth pixels
-// wide and every other character kCharWidth, so that any width from 12 pixels on can be
-// composed; the height is the font's |lfHeight| (or 13 for the system font).
-constexpr int kCharWidth = 5;
-constexpr int kBlankWidth = 4;
-int TextWidth(const char* text, int length);
-
-// Device contexts obtained and not released; GDI objects (fonts, image lists) created and not
-// deleted.
+// ---- device contexts and GDI objects ----
+// Nothing drawn is kept: device contexts obtained and not released, and GDI objects (fonts,
+// image lists) created and not deleted, are what the tests check.
 std::size_t OutstandingDCs();
 std::size_t OutstandingGdiObjects();
-// The font a new device context has selected: the stock SYSTEM_FONT.
-HFONT SystemFont();
-// The number of images in an image list; 0 for anything else.
-int ImageCount(HIMAGELIST himl);
 
 // Help engine calls: WinHelpA's arguments, in order. A failing engine is set with
 // sim::InjectFault({sim::Api::WinHelp}).

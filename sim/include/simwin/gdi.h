@@ -18,11 +18,6 @@ extern "C" {
 // ---- ExtTextOut options ----
 #define ETO_OPAQUE 0x0002
 
-// ---- stock objects ----
-#define WHITE_BRUSH 0
-#define BLACK_PEN 7
-#define SYSTEM_FONT 13
-
 // ---- fonts ----
 #define LF_FACESIZE 32
 typedef struct tagLOGFONTA {
@@ -41,11 +36,6 @@ typedef struct tagLOGFONTA {
     BYTE lfPitchAndFamily;
     CHAR lfFaceName[LF_FACESIZE];
 } LOGFONTA, *PLOGFONTA, *LPLOGFONTA;
-typedef LOGFONTA LOGFONT;
-typedef LPLOGFONTA LPLOGFONT;
-
-#define FW_NORMAL 400
-#define FW_BOLD 700
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf);
 

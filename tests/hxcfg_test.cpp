@@ -162,6 +162,13 @@ TEST_F(Hxcfg, MachinesThatRefuseEveryChangeAreLeftAlone) {
          {{"ramdisk"}, {"ramdisk", "--dry-run"}},
          "the service group order would pass 1024 bytes with \"Halcyonix\" inserted before "
          "\"filter\"; nothing written"},
+        // The store's other notices keep its own words: only the list too long was never a write.
+        {"a service group order that cannot be queried",
+         [] {
+             sim::InjectFault({sim::Api::RegQueryValueEx, 0, kGroupOrderKey, "List"});
+         },
+         {{"ramdisk"}, {"ramdisk", "--dry-run"}},
+         "Warning, unable to query service group order"},
         // A budget below the smallest disk: 5 MiB of pool less its 4 MiB reserve, less a byte.
         {"a budget one byte under 1 MiB",
          [] { sim::SeedDword(kMemoryKey, "NonPagedPoolSize", 5 * kMiB - 1); },

@@ -87,10 +87,5 @@ struct RemovalState {
 // list without the driver's group where it holds it. The pool size is left alone.
 void PlanRemoval(const RemovalState& state, CRegPlan* pPlan);
 
-// What preparation reports when the driver's group would not fit the service group order's area:
-// the store's words for a failed write of the list, though no write was made. An object of its
-// own, so that a program that words it otherwise can tell the two apart.
-extern const char g_szListTooLong[];
-
 // The run's one record: set by start-up before the main dialog runs, read by both dialogs.
 extern CDriverConfig* g_pDriverConfig;

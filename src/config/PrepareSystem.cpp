@@ -11,8 +11,6 @@ const char kMsgListNotWritten[] = "Error, couldn't write to Service Group Order"
 const char kMsgListNotOpened[] = "Error, unable to open service group order key";
 } // namespace
 
-const char g_szListTooLong[] = "Error, couldn't write to Service Group Order";
-
 BOOL CDriverConfig::PrepareSystem(IReport& report) {
     CRegPlan plan;
     if (!PlanSystem(&plan, report))
@@ -87,7 +85,7 @@ BOOL CDriverConfig::PlanServiceGroupOrder(CRegPlan* pPlan, IReport& report) {
         return TRUE;
     // A list too long for the area is never written, since every later query of it would fail
     // and stop the program.
-    report.Report(kReportStoreWarning, g_szListTooLong);
+    report.Report(kReportListTooLong, kMsgListNotWritten);
     return FALSE;
 }
 

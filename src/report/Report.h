@@ -8,7 +8,10 @@
 enum ReportKind {
     kReportStoreError,   // the store's own error: it cannot go on
     kReportStoreWarning, // the store's lighter notice, in the application's own box
-    kReportDriveList,    // the candidate drive list could not be built
+    // The driver's group would not fit the service group order's area, so the list was left
+    // alone. The dialog shows it as a warning, in the store's words for a failed write.
+    kReportListTooLong,
+    kReportDriveList, // the candidate drive list could not be built
 };
 
 class IReport {

@@ -12,6 +12,7 @@ public:
             OwnerlessMessageBox(pszText, HX_CAPTION_NOT_CONFIGURED, MB_ICONERROR | MB_OK);
             break;
         case kReportStoreWarning:
+        case kReportListTooLong:
             AfxMessageBox(pszText);
             break;
         case kReportDriveList:

@@ -30,8 +30,6 @@ typedef struct tagNMHDR {
 // ---- image lists ----
 struct _IMAGELIST;
 typedef struct _IMAGELIST* HIMAGELIST;
-#define CLR_NONE 0xFFFFFFFFL
-#define ILC_MASK 0x00000001
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl);
 HIMAGELIST WINAPI ImageList_LoadImageA(HINSTANCE hi, LPCSTR lpbmp, int cx, int cGrow,
                                        COLORREF crMask, UINT uType, UINT uFlags);

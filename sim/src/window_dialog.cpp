@@ -221,11 +221,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
     State& st = S();
     const int tid = sim::res::IdOf(lpTemplateName);
     sim::detail::LogCall("DialogBoxParamA " + std::to_string(tid));
-    DWORD err = 0;
-    if (sim::detail::ShouldFail(sim::Api::DialogBoxParam, std::to_string(tid), "", &err)) {
-        sim::detail::SetError(err);
+    if (sim::detail::FailsWithLastError(sim::Api::DialogBoxParam, std::to_string(tid)))
         return -1;
-    }
     const sim::res::DialogTemplate* t = sim::res::FindDialog(tid);
     if (!t) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);

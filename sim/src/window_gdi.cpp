@@ -66,15 +66,6 @@ template <typename T> T Refuse(DWORD error, T value = T()) {
     return value;
 }
 
-// An injected fault of the call, with its error set.
-bool Faulted(sim::Api api) {
-    DWORD err = 0;
-    if (!sim::detail::ShouldFail(api, "", "", &err))
-        return false;
-    sim::detail::SetError(err);
-    return true;
-}
-
 bool IsGdiObject(HGDIOBJ h, ObjType type) {
     return Obj(h) && Obj(h)->type == type;
 }
@@ -117,7 +108,7 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* lpPaint) {
 HDC WINAPI GetDC(HWND hWnd) {
     if (hWnd && !Find(hWnd))
         return Refuse<HDC>(ERROR_INVALID_WINDOW_HANDLE);
-    return Faulted(sim::Api::GetDC) ? nullptr : NewDc(false);
+    return sim::detail::FailsWithLastError(sim::Api::GetDC, "") ? nullptr : NewDc(false);
 }
 
 int WINAPI ReleaseDC(HWND, HDC hDC) {
@@ -127,8 +118,9 @@ int WINAPI ReleaseDC(HWND, HDC hDC) {
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lplf) {
     if (!lplf)
         return Refuse<HFONT>(ERROR_INVALID_PARAMETER);
-    return Faulted(sim::Api::CreateFontIndirect) ? nullptr
-                                                 : static_cast<HFONT>(NewObject(ObjType::Font));
+    return sim::detail::FailsWithLastError(sim::Api::CreateFontIndirect, "")
+               ? nullptr
+               : static_cast<HFONT>(NewObject(ObjType::Font));
 }
 
 // Fonts only: bitmaps go into memory device contexts, image lists and icons never.
@@ -177,19 +169,16 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
     return TRUE;
 }
 
+// The executable's own icons, shared: the same handle each time, never destroyed by the program.
+// None of the system's: the program asks for none.
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     const int id = sim::res::IdOf(lpIconName);
-    State& st = S();
-    // The executable's own icons, or the system's.
-    const bool known = hInstance ? id >= 0 && sim::res::FindData(sim::res::kGroupIcon, id)
-                                 : id >= 32512 && id <= 32518;
-    if (!known)
+    if (!hInstance || id < 0 || !sim::res::FindData(sim::res::kGroupIcon, id))
         return Refuse<HICON>(ERROR_RESOURCE_NAME_NOT_FOUND);
-    const int key = hInstance ? id : -id;
-    if (auto it = st.icons.find(key); it != st.icons.end())
-        return it->second;
-    // Icons from LoadIcon are shared: the same handle each time, never destroyed by the program.
-    return st.icons[key] = static_cast<HICON>(NewObject(ObjType::Icon, true));
+    HICON& icon = S().icons[id];
+    if (!icon)
+        icon = static_cast<HICON>(NewObject(ObjType::Icon, true));
+    return icon;
 }
 
 BOOL WINAPI DrawIcon(HDC hDC, int, int, HICON hIcon) {

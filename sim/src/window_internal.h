@@ -135,7 +135,7 @@ bool ReallyVisible(HWND h); // visible along with all its ancestors
 // Message delivery: SendMessageA without the handle check.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT Notify(HWND from, UINT code, NMHDR* hdr); // WM_NOTIFY to the control's parent
-void SetFocusTo(HWND h);               // a dialog passes it on to its first tab stop
+void SetFocusTo(HWND h);                          // a dialog passes it on to its first tab stop
 void FocusForDialogNavigation(HWND h); // as the dialog manager does: edits get all selected
 // The default processing of a window message, for the messages sim sends or delivers.
 LRESULT DefaultProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,5 +1,4 @@
-// The scripted user of sim::ui::Dialog: each action delivers what Windows delivers for it, and
-// the modal loop then runs (pending paints) before the next action.
+// The scripted user of sim::ui::Dialog: each action delivers what Windows delivers for it.
 #include "window_internal.h"
 
 using namespace sim::win;
@@ -53,9 +52,8 @@ void Dialog::Click(int id) {
 }
 
 void Dialog::ClickListRow(int id, int row) {
-    if (Window* w = Usable(m_hwnd, id, Kind::ListView)) {
+    if (Window* w = Usable(m_hwnd, id, Kind::ListView))
         ListClick(*w, row);
-    }
 }
 
 void Dialog::ClickListBelowRows(int id) {
@@ -71,9 +69,8 @@ void Dialog::ListKeyDown(int id, int vk) {
 }
 
 void Dialog::SpinArrow(int id, int delta) {
-    if (Window* w = Usable(m_hwnd, id, Kind::UpDown)) {
+    if (Window* w = Usable(m_hwnd, id, Kind::UpDown))
         sim::win::SpinArrow(*w, delta);
-    }
 }
 
 // Typing replaces the text; the caret ends after it.

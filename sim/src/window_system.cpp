@@ -43,12 +43,7 @@ BOOL WINAPI WinHelpA(HWND, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData) {
     std::snprintf(data, sizeof data, "0x%llX", static_cast<unsigned long long>(dwData));
     sim::detail::LogCall("WinHelpA " + file + " " + std::to_string(uCommand) + " " + data);
     st.help.push_back(sim::ui::HelpCall{file, uCommand, dwData});
-    DWORD err = 0;
-    if (sim::detail::ShouldFail(sim::Api::WinHelp, "", "", &err)) {
-        sim::detail::SetError(err);
-        return FALSE;
-    }
-    return TRUE;
+    return sim::detail::FailsWithLastError(sim::Api::WinHelp, "") ? FALSE : TRUE;
 }
 
 } // extern "C"

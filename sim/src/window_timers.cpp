@@ -14,12 +14,7 @@ extern "C" {
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC) {
     State& st = S();
     sim::detail::LogCall("SetTimer " + std::to_string(nIDEvent) + " " + std::to_string(uElapse));
-    DWORD err = 0;
-    if (sim::detail::ShouldFail(sim::Api::SetTimer, "", "", &err)) {
-        sim::detail::SetError(err);
-        return 0;
-    }
-    if (!FindOrFail(hWnd))
+    if (sim::detail::FailsWithLastError(sim::Api::SetTimer, "") || !FindOrFail(hWnd))
         return 0;
     UINT period = std::max<UINT>(uElapse, USER_TIMER_MINIMUM);
     Timer t{hWnd, nIDEvent, period, st.now + period};

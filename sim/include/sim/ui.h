@@ -66,10 +66,9 @@ private:
     HWND m_hwnd;
 };
 
-// ---- the clock: window timers fire (WM_TIMER through the modal loop) as time advances ----
+// ---- the clock: window timers fire (WM_TIMER) as time advances ----
 // Time moves forward in one go, but every timer fires once for each whole period that elapses
-// (a 200 ms timer fires 5 times in AdvanceClock(1000)), in due order, with the posted messages
-// and pending paints delivered between ticks, as a busy message loop would.
+// (a 200 ms timer fires 5 times in AdvanceClock(1000)), in due order.
 void AdvanceClock(DWORD milliseconds);
 std::size_t LiveTimerCount();
 

@@ -22,7 +22,6 @@ typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_DESTROY 0x0002
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
-#define WM_ERASEBKGND 0x0014
 #define WM_ICONERASEBKGND 0x0027
 #define WM_NEXTDLGCTL 0x0028
 #define WM_SETFONT 0x0030
@@ -39,9 +38,7 @@ typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_USER 0x0400
 
 // ---- WM_SYSCOMMAND commands ----
-#define SC_MINIMIZE 0xF020
 #define SC_CLOSE 0xF060
-#define SC_RESTORE 0xF120
 
 // ---- WM_SETICON ----
 #define ICON_SMALL 0
@@ -96,7 +93,6 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
-#define SW_MINIMIZE 6
 #define SW_RESTORE 9
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
@@ -157,7 +153,6 @@ HDC WINAPI GetDC(HWND hWnd);
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 
 // ---- icons and images ----
-#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
 

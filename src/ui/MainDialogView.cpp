@@ -4,14 +4,15 @@
 
 namespace {
 const int kPropertiesX = 28;
+// A gap between the drive and what choosing it would do.
+const int kPropertiesY[kPropertiesLineCount] = {180, 195, 240, 252, 264};
+const char* const kRamDiskOutcome[] = {"If selected, this device is created",
+                                       "automatically during the next", "system reboot."};
+const char* const kMirrorOutcome[] = {"If selected, a mirror image of",
+                                      "this drive is created in memory",
+                                      "the next time your system boots."};
 const int kStatusLeft = 234;
 const int kStatusWidth = 170;
-
-void SetLine(PanelLine& line, int y, const char* psz) {
-    line.x = kPropertiesX;
-    line.y = y;
-    wsprintfA(line.szText, "%s", psz);
-}
 } // namespace
 
 void MakeDriveRow(const DriveEntry& entry, DriveRow& row) {
@@ -21,24 +22,16 @@ void MakeDriveRow(const DriveEntry& entry, DriveRow& row) {
 }
 
 void MakePropertiesLines(const DriveEntry& entry, PanelLine (&lines)[kPropertiesLineCount]) {
-    lines[0].x = kPropertiesX;
-    lines[0].y = 180;
+    for (int i = 0; i < kPropertiesLineCount; ++i) {
+        lines[i].x = kPropertiesX;
+        lines[i].y = kPropertiesY[i];
+    }
     wsprintfA(lines[0].szText, entry.bRamDisk ? "%s      (Ram Disk)" : "%s     (Hard Disk)",
               entry.szDriveName);
-    lines[1].x = kPropertiesX;
-    lines[1].y = 195;
     wsprintfA(lines[1].szText, "Drive type:   %4s", entry.szFileSystem);
-
-    // A gap between the drive and what choosing it would do.
-    if (entry.bRamDisk) {
-        SetLine(lines[2], 240, "If selected, this device is created");
-        SetLine(lines[3], 252, "automatically during the next");
-        SetLine(lines[4], 264, "system reboot.");
-    } else {
-        SetLine(lines[2], 240, "If selected, a mirror image of");
-        SetLine(lines[3], 252, "this drive is created in memory");
-        SetLine(lines[4], 264, "the next time your system boots.");
-    }
+    const char* const* ppszOutcome = entry.bRamDisk ? kRamDiskOutcome : kMirrorOutcome;
+    for (int i = 2; i < kPropertiesLineCount; ++i)
+        wsprintfA(lines[i].szText, "%s", ppszOutcome[i - 2]);
 }
 
 // Centred on kStatusLeft + kStatusWidth / 2; the half of a negative difference truncates
